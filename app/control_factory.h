@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <Qt>
+
+#include <vector>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QWidget;
+
+namespace kelvasta {
+
+class ClickLabel;
+
+// The objectName of a control: its form name, with the index in parentheses
+// for an element of a control array ("Text11(0)").
+QString ControlName(const char* name, int index = -1);
+
+// Creates the window's controls at their twip positions and remembers every
+// one of them, in creation order, for look-up by name.
+class ControlFactory {
+ public:
+  QLabel* label(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                int width, int height, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+  // A label drawn from rich text, for statistic symbols with sub- and
+  // superscripts such as "<i>χ</i><sup>2</sup><sub>0.05</sub>=".
+  QLabel* symbol(QWidget* parent, const QString& name, const QString& html, int left, int top,
+                 int width, int height);
+  ClickLabel* clickLabel(QWidget* parent, const QString& name, int left, int top, int width,
+                         int height);
+  QLineEdit* cell(QWidget* parent, const QString& name, int left, int top, int width, int height,
+                  Qt::Alignment align = Qt::AlignCenter);
+  QPushButton* button(QWidget* parent, const QString& name, const QString& caption, int left,
+                      int top, int width, int height);
+  QScrollBar* scrollBar(QWidget* parent, const QString& name, int left, int top, int width,
+                        int height);
+  QWidget* panel(QWidget* parent, const QString& name, int left, int top, int width, int height);
+  QFrame* frame(QWidget* parent, const QString& name, int left, int top, int width, int height);
+  QGroupBox* groupBox(QWidget* parent, const QString& name, const QString& caption, int left,
+                      int top, int width, int height);
+
+  const std::vector<QWidget*>& controls() const { return controls_; }
+
+ private:
+  void place(QWidget* widget, const QString& name, int left, int top, int width, int height);
+  std::vector<QWidget*> controls_;
+};
+
+}  // namespace kelvasta

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "app/control_array.h"
+#include "entry/value_list.h"
+
+#include <string>
+#include <vector>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QWidget;
+
+namespace kelvasta {
+
+class ClickLabel;
+
+// Typed pointers to every named control of the main window, found once when
+// the form is built. Names and indexes are the form's own.
+struct Controls {
+  // Shell
+  QFrame* Frame1 = nullptr;     // tool strip
+  QFrame* Frame2 = nullptr;     // test buttons
+  QFrame* Frame3 = nullptr;     // title line
+  QGroupBox* Frame4 = nullptr;  // calculator
+  ControlArray<QPushButton> Command1;
+  QLabel* Label1 = nullptr;
+  ControlArray<QWidget> Picture14;
+  ControlArray<QLabel> Image7;
+  ControlArray<QLabel> Label15;
+  ControlArray<ClickLabel> Label28;
+
+  // Upper panels
+  QWidget* Picture2 = nullptr;
+  QWidget* Picture6 = nullptr;
+  QWidget* Picture7 = nullptr;
+  QWidget* Picture8 = nullptr;
+  QWidget* Picture9 = nullptr;
+  ControlArray<QWidget> Picture4;
+
+  // Two-column value lists
+  ControlArray<QLineEdit> Text1;
+  ControlArray<QLineEdit> Text2;
+  ControlArray<QLabel> Label3;
+  QScrollBar* VS1 = nullptr;
+  // Three-group value lists
+  ControlArray<QLineEdit> Text30;
+  ControlArray<QLineEdit> Text40;
+  ControlArray<QLineEdit> Text50;
+  ControlArray<QLabel> Label30;
+  QScrollBar* VSl1 = nullptr;
+  ControlArray<QLabel> Label2;
+
+  // Count grids
+  ControlArray<QLineEdit> Text11;
+  ControlArray<QLineEdit> Text111;
+  ControlArray<QLineEdit> Text12;
+  ControlArray<QLabel> Label16;
+  ControlArray<QLabel> Label17;
+  ControlArray<QLabel> Label18;
+  QLabel* Label9 = nullptr;
+
+  // Result panels
+  ControlArray<QLineEdit> Text4;
+  ControlArray<QLineEdit> Text41;
+  ControlArray<QLabel> Label4;    // captions of the summary cells
+  ControlArray<QLabel> Label5;
+  ControlArray<QLabel> Label6;    // statistic symbols with their subscripts
+  ControlArray<QLabel> Label13;
+  ControlArray<QLabel> Label19;
+  ControlArray<QLabel> Label20;
+  ControlArray<QLabel> Label21;   // hidden store of theoretical frequencies
+  ControlArray<QLabel> Label23;   // section headings of the ordinal results
+  ControlArray<QLabel> Label107;
+  QLabel* Label7 = nullptr;       // hidden slope text
+  QLabel* Label8 = nullptr;       // hidden intercept text
+  QLabel* Label10 = nullptr;
+  QLabel* Label11 = nullptr;
+  QLabel* Label12 = nullptr;
+  QLabel* Label22 = nullptr;
+  QPushButton* Command15 = nullptr;
+  QPushButton* Command16 = nullptr;
+
+  // Calculator
+  QLineEdit* Text5 = nullptr;
+  ControlArray<QPushButton> Command2;
+  QPushButton* Command4 = nullptr;
+  QPushButton* Command5 = nullptr;
+  QPushButton* Command6 = nullptr;
+  QPushButton* Command7 = nullptr;
+  QPushButton* Command8 = nullptr;
+  QPushButton* Command21 = nullptr;
+  QPushButton* Command22 = nullptr;
+
+  // Holder of the last workbook path
+  QLabel* Label14 = nullptr;
+};
+
+// The storage lists and tables of the window, never shown to the user.
+struct Storage {
+  ValueList List1, List2, List3, List4, List5;
+  std::vector<std::string> List6;  // F table items
+  std::vector<std::string> List7;  // q table items
+  std::vector<std::string> List8;  // sorted mean texts of the pairwise q test
+  std::string Text14;              // the t table text
+};
+
+}  // namespace kelvasta

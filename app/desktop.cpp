@@ -1,0 +1,47 @@
+#include "app/desktop.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace kelvasta {
+
+void SystemDesktop::showMessage(QWidget* owner, const QString& title, const QString& text) {
+  QMessageBox::information(owner, title, text, QMessageBox::Ok);
+}
+
+void SystemDesktop::openUrl(const QString& address) {
+  QDesktopServices::openUrl(QUrl(address));
+}
+
+QString SystemDesktop::askOpenFile(QWidget* owner, const QString& title, const QString& filter) {
+  return QFileDialog::getOpenFileName(owner, title, QString(), filter);
+}
+
+QString SystemDesktop::askSaveFile(QWidget* owner, const QString& title, const QString& filter) {
+  return QFileDialog::getSaveFileName(owner, title, QString(), filter);
+}
+
+void RecordingDesktop::showMessage(QWidget*, const QString& title, const QString& text) {
+  messages_.push_back({title, text});
+}
+
+void RecordingDesktop::openUrl(const QString& address) { opened_.push_back(address); }
+
+QString RecordingDesktop::askOpenFile(QWidget*, const QString&, const QString&) {
+  return nextAnswer();
+}
+
+QString RecordingDesktop::askSaveFile(QWidget*, const QString&, const QString&) {
+  return nextAnswer();
+}
+
+QString RecordingDesktop::nextAnswer() {
+  if (answers_.empty()) return QString();
+  QString answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+}  // namespace kelvasta

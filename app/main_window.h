@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/control_factory.h"
+#include "app/controls.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QLineEdit;
+
+namespace kelvasta {
+
+class Desktop;
+
+// The one window of the program. It owns every control, list and piece of
+// state; handlers run inside control events, one at a time, and cells written
+// from code run their own change handling at once, nested.
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(Desktop& desktop, QWidget* parent = nullptr);
+
+  // Prepares the window: centres it, fills the value lists and numbers the
+  // rows. Runs once, before the window is first shown.
+  void Load();
+  // Resets the window to the empty state of test `index` (0 to 7) and shows
+  // its panels.
+  void SelectTest(int index);
+
+  int CurrentTest() const { return currentTest_; }
+  const Controls& controls() const { return c_; }
+  const Storage& storage() const { return storage_; }
+  // Every named control, in the order the form creates them.
+  const std::vector<QWidget*>& namedControls() const { return factory_.controls(); }
+  // The menu entries, for the automation script.
+  QList<QAction*> menuEntries() const;
+
+ signals:
+  // "退出" was chosen or the window was closed: the program ends at once.
+  void exitRequested();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildForm();
+  void buildMenus();
+  void wireCountTable();
+  void setSpreadsheetItemsEnabled(bool enabled);
+
+  void RecomputeCountTable();
+
+  Desktop& desktop_;
+  ControlFactory factory_;
+  Controls c_;
+  Storage storage_;
+  int currentTest_ = 0;
+  QAction* importAction_ = nullptr;
+  QAction* exportAction_ = nullptr;
+};
+
+}  // namespace kelvasta

@@ -1,0 +1,195 @@
+#include "app/script_runner.h"
+
+#include "app/click_label.h"
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/window_dump.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QTextStream>
+
+#include <stdexcept>
+
+namespace kelvasta {
+
+namespace {
+
+// A line that cannot be carried out.
+class ScriptError : public std::runtime_error {
+ public:
+  explicit ScriptError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// Splits "WORD REST" at the first blank; REST is verbatim and may be empty.
+std::pair<QString, QString> SplitFirst(const QString& text) {
+  const qsizetype blank = text.indexOf(QLatin1Char(' '));
+  if (blank < 0) return {text, QString()};
+  return {text.left(blank), text.mid(blank + 1)};
+}
+
+template <class Widget>
+Widget* As(QWidget* widget, const char* command) {
+  auto* typed = qobject_cast<Widget*>(widget);
+  if (typed == nullptr)
+    throw ScriptError(QStringLiteral("%1 does not fit %2").arg(QLatin1String(command), widget->objectName()));
+  return typed;
+}
+
+void SendMouse(QWidget* target, QEvent::Type type, Qt::MouseButtons buttons) {
+  const QPointF local = QRectF(target->rect()).center();
+  QMouseEvent event(type, local, target->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
+  QApplication::sendEvent(target, &event);
+}
+
+void SendKey(QWidget* target, int key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &release);
+}
+
+// Qt's key codes for printable ASCII are the upper-case character codes.
+int KeyFor(char32_t ch) {
+  if (ch >= U'a' && ch <= U'z') return Qt::Key_A + int(ch - U'a');
+  if (ch > U' ' && ch < 0x7f) return int(ch);
+  if (ch == U' ') return Qt::Key_Space;
+  return Qt::Key_unknown;
+}
+
+void FocusAtEnd(QLineEdit* cell) {
+  cell->setFocus(Qt::OtherFocusReason);
+  cell->end(false);
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(MainWindow& window, RecordingDesktop& desktop, QTextStream& out, QTextStream& err)
+    : window_(window), desktop_(desktop), out_(out), err_(err) {
+  QObject::connect(&window_, &MainWindow::exitRequested, &window_, [this] { exited_ = true; });
+}
+
+int ScriptRunner::run(QTextStream& script) {
+  int number = 0;
+  while (!script.atEnd() && !exited_) {
+    QString line = script.readLine();
+    ++number;
+    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+    const auto [command, rest] = SplitFirst(line);
+    try {
+      execute(command, rest);
+    } catch (const ScriptError& error) {
+      out_.flush();
+      err_ << "line " << number << ": " << QString::fromStdString(error.what()) << Qt::endl;
+      return kBadScript;
+    }
+    QApplication::processEvents();
+  }
+  out_.flush();
+  return 0;
+}
+
+void ScriptRunner::execute(const QString& command, const QString& rest) {
+  if (command == u"click") return click(rest);
+  if (command == u"set") return set(rest);
+  if (command == u"type") return type(rest);
+  if (command == u"key") return key(rest);
+  if (command == u"scroll") return scroll(rest);
+  if (command == u"menu") return menu(rest);
+  if (command == u"answer") return desktop_.queueAnswer(rest);
+  if (command == u"dump") return dump(rest);
+  if (command == u"grab") return grab(rest);
+  throw ScriptError(QStringLiteral("unknown command %1").arg(command));
+}
+
+QWidget* ScriptRunner::control(const QString& name) const {
+  for (QWidget* widget : window_.namedControls())
+    if (widget->objectName() == name) return widget;
+  throw ScriptError(QStringLiteral("unknown control %1").arg(name));
+}
+
+void ScriptRunner::click(const QString& rest) {
+  QWidget* target = control(rest);
+  if (qobject_cast<QAbstractButton*>(target) == nullptr && qobject_cast<ClickLabel*>(target) == nullptr)
+    throw ScriptError(QStringLiteral("click does not fit %1").arg(rest));
+  if (!target->isEnabled()) return;
+  SendMouse(target, QEvent::MouseButtonPress, Qt::LeftButton);
+  SendMouse(target, QEvent::MouseButtonRelease, Qt::NoButton);
+}
+
+void ScriptRunner::set(const QString& rest) {
+  const auto [name, text] = SplitFirst(rest);
+  auto* cell = As<QLineEdit>(control(name), "set");
+  cell->setText(text);
+}
+
+void ScriptRunner::type(const QString& rest) {
+  const auto [name, text] = SplitFirst(rest);
+  auto* cell = As<QLineEdit>(control(name), "type");
+  FocusAtEnd(cell);
+  for (char32_t ch : text.toUcs4()) SendKey(cell, KeyFor(ch), QString::fromUcs4(&ch, 1));
+}
+
+void ScriptRunner::key(const QString& rest) {
+  const auto [name, keyName] = SplitFirst(rest);
+  auto* cell = As<QLineEdit>(control(name), "key");
+  static const std::pair<const char16_t*, std::pair<int, const char*>> kKeys[] = {
+      {u"Enter", {Qt::Key_Return, "\r"}}, {u"Down", {Qt::Key_Down, ""}},       {u"Up", {Qt::Key_Up, ""}},
+      {u"Backspace", {Qt::Key_Backspace, "\b"}}, {u"Delete", {Qt::Key_Delete, "\x7f"}}};
+  for (const auto& [keyWord, keyCode] : kKeys) {
+    if (keyName != QStringView(keyWord)) continue;
+    cell->setFocus(Qt::OtherFocusReason);
+    SendKey(cell, keyCode.first, QString::fromLatin1(keyCode.second));
+    return;
+  }
+  throw ScriptError(QStringLiteral("unknown key %1").arg(keyName));
+}
+
+void ScriptRunner::scroll(const QString& rest) {
+  const auto [name, valueText] = SplitFirst(rest);
+  auto* bar = As<QScrollBar>(control(name), "scroll");
+  bool ok = false;
+  const int value = valueText.toInt(&ok);
+  if (!ok) throw ScriptError(QStringLiteral("not a scroll value: %1").arg(valueText));
+  // Dragging the thumb moves the slider and, with tracking, the value.
+  bar->setSliderPosition(value);
+}
+
+void ScriptRunner::menu(const QString& caption) {
+  for (QAction* entry : window_.menuEntries()) {
+    if (entry->isSeparator() || entry->menu() != nullptr) continue;
+    if (entry->text().remove(QLatin1Char('&')) != caption) continue;
+    if (entry->isEnabled()) entry->trigger();
+    return;
+  }
+  throw ScriptError(QStringLiteral("unknown menu entry %1").arg(caption));
+}
+
+void ScriptRunner::dump(const QString& rest) {
+  const QStringList names = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  const QJsonObject controls = DumpWindow(window_, desktop_).value(QStringLiteral("controls")).toObject();
+  QJsonObject chosen;
+  for (const QString& name : names) {
+    if (!controls.contains(name)) throw ScriptError(QStringLiteral("unknown control %1").arg(name));
+    chosen[name] = controls.value(name);
+  }
+  // Messages and addresses are taken only once the names are known good.
+  QJsonObject shown = DumpWindow(window_, desktop_);
+  if (!names.isEmpty()) shown[QStringLiteral("controls")] = chosen;
+  out_ << QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Compact)) << '\n';
+  out_.flush();
+}
+
+void ScriptRunner::grab(const QString& path) {
+  if (!window_.grab().save(path, "PNG")) throw ScriptError(QStringLiteral("cannot write %1").arg(path));
+}
+
+}  // namespace kelvasta

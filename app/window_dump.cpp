@@ -1,0 +1,96 @@
+#include "app/window_dump.h"
+
+#include "app/desktop.h"
+#include "app/main_window.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTextDocumentFragment>
+
+namespace kelvasta {
+
+namespace {
+
+QJsonArray Items(const std::vector<std::string>& items) {
+  QJsonArray array;
+  for (const std::string& item : items) array.append(QString::fromStdString(item));
+  return array;
+}
+
+QString CaptionOf(const QLabel* label) {
+  if (label->textFormat() == Qt::RichText) return QTextDocumentFragment::fromHtml(label->text()).toPlainText();
+  return label->text();
+}
+
+QJsonObject DescribeControl(const QWidget* widget) {
+  QJsonObject entry;
+  if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+    entry[QStringLiteral("text")] = CaptionOf(label);
+  } else if (const auto* cell = qobject_cast<const QLineEdit*>(widget)) {
+    entry[QStringLiteral("text")] = cell->text();
+  } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+    entry[QStringLiteral("text")] = button->text();
+    if (widget->objectName().startsWith(QStringLiteral("Command1(")))
+      entry[QStringLiteral("bold")] = button->font().bold();
+  } else if (const auto* bar = qobject_cast<const QScrollBar*>(widget)) {
+    entry[QStringLiteral("value")] = bar->value();
+    entry[QStringLiteral("max")] = bar->maximum();
+  } else if (const auto* box = qobject_cast<const QGroupBox*>(widget)) {
+    entry[QStringLiteral("text")] = box->title();
+  }
+  // Seen if it and all its containers are shown, whether or not the window
+  // itself is on a screen.
+  entry[QStringLiteral("visible")] = widget->isVisibleTo(widget->window()) && !widget->isHidden();
+  entry[QStringLiteral("enabled")] = widget->isEnabled();
+  return entry;
+}
+
+QJsonObject DescribeWindow(const QWidget* window) {
+  QJsonObject entry;
+  entry[QStringLiteral("text")] = window->windowTitle();
+  entry[QStringLiteral("visible")] = window->isVisible();
+  entry[QStringLiteral("enabled")] = window->isEnabled();
+  return entry;
+}
+
+QJsonObject AllControls(const MainWindow& window) {
+  QJsonObject controls;
+  controls[QStringLiteral("MainWindow")] = DescribeWindow(&window);
+  for (const QWidget* widget : window.namedControls()) controls[widget->objectName()] = DescribeControl(widget);
+  const Storage& s = window.storage();
+  const std::pair<const char*, const ValueList*> lists[] = {
+      {"List1", &s.List1}, {"List2", &s.List2}, {"List3", &s.List3}, {"List4", &s.List4}, {"List5", &s.List5}};
+  for (const auto& [name, list] : lists)
+    controls[QString::fromLatin1(name)] = QJsonObject{{QStringLiteral("items"), Items(list->items())}};
+  controls[QStringLiteral("List6")] = QJsonObject{{QStringLiteral("items"), Items(s.List6)}};
+  controls[QStringLiteral("List7")] = QJsonObject{{QStringLiteral("items"), Items(s.List7)}};
+  controls[QStringLiteral("List8")] = QJsonObject{{QStringLiteral("items"), Items(s.List8)}};
+  controls[QStringLiteral("Text14")] = QJsonObject{{QStringLiteral("text"), QString::fromStdString(s.Text14)}};
+  return controls;
+}
+
+QJsonArray Messages(RecordingDesktop& desktop) {
+  QJsonArray messages;
+  for (const RecordingDesktop::Message& m : desktop.takeMessages())
+    messages.append(QJsonObject{{QStringLiteral("title"), m.title}, {QStringLiteral("text"), m.text}});
+  return messages;
+}
+
+}  // namespace
+
+QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop) {
+  const QWidget* focus = window.focusWidget();
+  QJsonObject dump;
+  dump[QStringLiteral("CurrentTest")] = window.CurrentTest();
+  dump[QStringLiteral("focus")] = focus != nullptr ? focus->objectName() : QString();
+  dump[QStringLiteral("messages")] = Messages(desktop);
+  dump[QStringLiteral("opened")] = QJsonArray::fromStringList(desktop.takeOpened());
+  dump[QStringLiteral("controls")] = AllControls(window);
+  return dump;
+}
+
+}  // namespace kelvasta

@@ -1,0 +1,12 @@
+# Per-target compiler options shared by every Kelvasta target.
+function(kelvasta_target_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
+  if(KELVASTA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+if(KELVASTA_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
