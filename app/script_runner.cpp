@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScrollBar>

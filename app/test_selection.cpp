@@ -1,3 +1,4 @@
+#include "app/click_label.h"
 #include "app/main_window.h"
 #include "app/test_table.h"
 

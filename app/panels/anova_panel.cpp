@@ -38,10 +38,9 @@ void BuildAnovaPanel(QWidget* panel, Controls& c, ControlFactory& f) {
     const int captionIndex = 10 + i;
     c.Label4.add(captionIndex,
                  f.label(panel, ControlName("Label4", captionIndex), captions[i],
-                         column.captionLeft, top, column.captionWidth, kCellHeight,
-                         kCaptionAlign));
-    c.Text41.add(i, f.cell(panel, ControlName("Text41", i), column.cellLeft, top, kCellWidth,
-                           kCellHeight));
+                         column.captionLeft, top, column.captionWidth, kCellHeight, kCaptionAlign));
+    c.Text41.add(
+        i, f.cell(panel, ControlName("Text41", i), column.cellLeft, top, kCellWidth, kCellHeight));
   }
 
   constexpr int kSymbolLeft = 5640;
@@ -49,15 +48,17 @@ void BuildAnovaPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   constexpr int kCriticalLeft = 6360;
   constexpr int kCriticalWidth = 960;
   int symbol = kAnovaSymbols;
-  c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol), FSymbol("0.05"),
-                                kSymbolLeft, kRowTops[0], kSymbolWidth, kSymbolHeight));
+  c.Label6.add(symbol,
+               f.symbol(panel, ControlName("Label6", symbol), FSymbol(QStringLiteral("0.05")),
+                        kSymbolLeft, kRowTops[0], kSymbolWidth, kSymbolHeight));
   ++symbol;
-  c.Label5.add(29, f.label(panel, ControlName("Label5", 29), QString(), kCriticalLeft,
-                           kRowTops[0], kCriticalWidth, kSymbolHeight));
-  c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol), FSymbol("0.01"),
-                                kSymbolLeft, kRowTops[1], kSymbolWidth, kSymbolHeight));
-  c.Label5.add(28, f.label(panel, ControlName("Label5", 28), QString(), kCriticalLeft,
-                           kRowTops[1], kCriticalWidth, kSymbolHeight));
+  c.Label5.add(29, f.label(panel, ControlName("Label5", 29), QString(), kCriticalLeft, kRowTops[0],
+                           kCriticalWidth, kSymbolHeight));
+  c.Label6.add(symbol,
+               f.symbol(panel, ControlName("Label6", symbol), FSymbol(QStringLiteral("0.01")),
+                        kSymbolLeft, kRowTops[1], kSymbolWidth, kSymbolHeight));
+  c.Label5.add(28, f.label(panel, ControlName("Label5", 28), QString(), kCriticalLeft, kRowTops[1],
+                           kCriticalWidth, kSymbolHeight));
   c.Label5.add(27, f.label(panel, ControlName("Label5", 27), QString(), kSymbolLeft, kRowTops[2],
                            kSymbolWidth + kCriticalWidth, kCellHeight));
 
@@ -70,20 +71,20 @@ void BuildAnovaPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   // Pairwise lines: groups 1 and 2, 1 and 3, 2 and 3, one under another.
   constexpr int kPairLeft = 60;
   constexpr int kPairWidth = 5400;
-  c.Label10 = f.label(panel, ControlName("Label10"), QString(), kPairLeft, 1320, kPairWidth,
-                      kLabelHeight);
-  c.Label11 = f.label(panel, ControlName("Label11"), QString(), kPairLeft, 1560, kPairWidth,
-                      kLabelHeight);
-  c.Label12 = f.label(panel, ControlName("Label12"), QString(), kPairLeft, 1800, kPairWidth,
-                      kLabelHeight);
-  c.Label5.add(30, f.label(panel, ControlName("Label5", 30), QString(), 5500, 1320, 1800,
-                           kLabelHeight));
+  c.Label10 =
+      f.label(panel, ControlName("Label10"), QString(), kPairLeft, 1320, kPairWidth, kLabelHeight);
+  c.Label11 =
+      f.label(panel, ControlName("Label11"), QString(), kPairLeft, 1560, kPairWidth, kLabelHeight);
+  c.Label12 =
+      f.label(panel, ControlName("Label12"), QString(), kPairLeft, 1800, kPairWidth, kLabelHeight);
+  c.Label5.add(
+      30, f.label(panel, ControlName("Label5", 30), QString(), 5500, 1320, 1800, kLabelHeight));
 
   constexpr int kButtonTop = 2070;
   constexpr int kButtonWidth = 2100;
   constexpr int kButtonHeight = 345;
-  c.Command16 = f.button(panel, ControlName("Command16"), QStringLiteral("两两比较LSD-t检验"),
-                         1200, kButtonTop, kButtonWidth, kButtonHeight);
+  c.Command16 = f.button(panel, ControlName("Command16"), QStringLiteral("两两比较LSD-t检验"), 1200,
+                         kButtonTop, kButtonWidth, kButtonHeight);
   c.Command15 = f.button(panel, ControlName("Command15"), QStringLiteral("两两比较q检验"), 3600,
                          kButtonTop, kButtonWidth, kButtonHeight);
 }

@@ -8,7 +8,6 @@
 #include "app/panels/panels.h"
 
 #include <QLabel>
-#include <QPalette>
 
 namespace kelvasta {
 
@@ -42,8 +41,8 @@ QLabel* Caption(ControlFactory& f, QWidget* panel, const char* name, int index,
 
 QLabel* Symbol(Controls& c, ControlFactory& f, QWidget* panel, int index, const QString& html,
                int left, int top, int width) {
-  QLabel* symbol = f.symbol(panel, ControlName("Label6", index), html, left, top, width,
-                            kSymbolHeight);
+  QLabel* symbol =
+      f.symbol(panel, ControlName("Label6", index), html, left, top, width, kSymbolHeight);
   c.Label6.add(index, symbol);
   return symbol;
 }
@@ -73,8 +72,8 @@ void BuildFourfoldPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   for (const Row& row : kRows) {
     c.Label19.add(row.caption,
                   Caption(f, panel, "Label19", row.caption, QString::fromUtf16(row.text), row.top));
-    c.Label20.add(row.value,
-                  Value(f, panel, "Label20", row.value, QString(), kValueLeft, row.top, kValueWidth));
+    c.Label20.add(row.value, Value(f, panel, "Label20", row.value, QString(), kValueLeft, row.top,
+                                   kValueWidth));
   }
 
   constexpr int kSymbolLeft = 3600;
@@ -111,8 +110,8 @@ void BuildPairedChiSquarePanel(QWidget* panel, Controls& c, ControlFactory& f) {
   c.Label20.add(7, Value(f, panel, "Label20", 7, QString(), kValueLeft, 600, kValueWidth));
 
   constexpr int kCriticalTop = 960;
-  Symbol(c, f, panel, symbol++, ChiSquareSymbol(QStringLiteral("0.05")), kCaptionLeft,
-         kCriticalTop, kCaptionWidth);
+  Symbol(c, f, panel, symbol++, ChiSquareSymbol(QStringLiteral("0.05")), kCaptionLeft, kCriticalTop,
+         kCaptionWidth);
   c.Label5.add(24, Value(f, panel, "Label5", 24, QStringLiteral("3.84"), kValueLeft, kCriticalTop,
                          kCriticalWidth));
   Symbol(c, f, panel, symbol, ChiSquareSymbol(QStringLiteral("0.01")), kRightSymbolLeft,
@@ -140,8 +139,8 @@ void BuildRxcResultPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   // The critical values start at those of 2 degrees of freedom; the test
   // rewrites them for the table's own degrees of freedom.
   constexpr int kCriticalTop = 720;
-  Symbol(c, f, panel, symbol++, ChiSquareSymbol(QStringLiteral("0.05")), kCaptionLeft,
-         kCriticalTop, kCaptionWidth);
+  Symbol(c, f, panel, symbol++, ChiSquareSymbol(QStringLiteral("0.05")), kCaptionLeft, kCriticalTop,
+         kCaptionWidth);
   c.Label5.add(37, Value(f, panel, "Label5", 37, QStringLiteral("5.99"), kValueLeft, kCriticalTop,
                          kCriticalWidth));
   Symbol(c, f, panel, symbol, ChiSquareSymbol(QStringLiteral("0.01")), kRightSymbolLeft,
@@ -155,12 +154,10 @@ void BuildRxcResultPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   c.Label5.add(35, f.label(panel, ControlName("Label5", 35), QString(), kValueLeft, kVerdictTop,
                            kVerdictWidth, kLabelHeight));
 
-  QLabel* warning =
-      f.label(panel, ControlName("Label22"), QStringLiteral("提示：某行列中的理论数太小，不宜应用本法！"),
-              kCaptionLeft, 1560, 7000, kLabelHeight);
-  QPalette palette = warning->palette();
-  palette.setColor(QPalette::WindowText, Qt::red);
-  warning->setPalette(palette);
+  QLabel* warning = f.label(panel, ControlName("Label22"),
+                            QStringLiteral("提示：某行列中的理论数太小，不宜应用本法！"),
+                            kCaptionLeft, 1560, 7000, kLabelHeight);
+  warning->setStyleSheet(QStringLiteral("color: red;"));
   warning->setVisible(false);
   c.Label22 = warning;
 

@@ -24,8 +24,8 @@ void BuildCorrelationPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   };
   const auto valueAt = [&](ControlArray<QLabel>& array, const char* name, int index, int left,
                            int top, int width) {
-    array.add(index, f.label(panel, ControlName(name, index), QString(), left, top, width,
-                             kSymbolHeight));
+    array.add(index,
+              f.label(panel, ControlName(name, index), QString(), left, top, width, kSymbolHeight));
   };
 
   constexpr int kCountTop = 60;
@@ -59,15 +59,15 @@ void BuildCorrelationPanel(QWidget* panel, Controls& c, ControlFactory& f) {
                             kLabelHeight));
 
   constexpr int kEquationTop = 1500;
-  c.Label13.add(13, f.label(panel, ControlName("Label13", 13), QStringLiteral("回归方程："),
-                            kCaptionLeft, kEquationTop, kCaptionWidth, kLabelHeight,
-                            kCaptionAlign));
+  c.Label13.add(
+      13, f.label(panel, ControlName("Label13", 13), QStringLiteral("回归方程："), kCaptionLeft,
+                  kEquationTop, kCaptionWidth, kLabelHeight, kCaptionAlign));
   c.Label5.add(17, f.label(panel, ControlName("Label5", 17), QString(), kValueLeft, kEquationTop,
                            5300, kLabelHeight));
 
   // Slope and intercept texts from which the equation is built; never shown.
-  c.Label7 = f.label(panel, ControlName("Label7"), QString(), kCaptionLeft, 1920, 1500,
-                     kLabelHeight);
+  c.Label7 =
+      f.label(panel, ControlName("Label7"), QString(), kCaptionLeft, 1920, 1500, kLabelHeight);
   c.Label7->setVisible(false);
   c.Label8 = f.label(panel, ControlName("Label8"), QString(), 3720, 1920, 1500, kLabelHeight);
   c.Label8->setVisible(false);

@@ -33,8 +33,7 @@ void Total(Controls& c, ControlFactory& f, QWidget* parent, int index, int left,
 
 QLabel* Title(ControlFactory& f, QWidget* parent, const QString& name, const QString& caption,
               int top) {
-  return f.label(parent, name, caption, 0, top, kPanelWidth, panels::kLabelHeight,
-                 Qt::AlignCenter);
+  return f.label(parent, name, caption, 0, top, kPanelWidth, panels::kLabelHeight, Qt::AlignCenter);
 }
 
 }  // namespace
@@ -54,8 +53,8 @@ void BuildCountTablePanel(QWidget* picture8, Controls& c, ControlFactory& f) {
   constexpr int kRow2Top = 1740;
   constexpr int kTotalsTop = 2160;
 
-  c.Label16.add(0, Title(f, picture8, ControlName("Label16", 0),
-                         QStringLiteral("计数资料卡方检验"), 120));
+  c.Label16.add(
+      0, Title(f, picture8, ControlName("Label16", 0), QStringLiteral("计数资料卡方检验"), 120));
 
   Heading(c, f, picture8, 0, QStringLiteral("组  别"), kHeadingLeft, kHeadTop, kHeadingWidth,
           kHeadHeight);
@@ -66,17 +65,17 @@ void BuildCountTablePanel(QWidget* picture8, Controls& c, ControlFactory& f) {
           kResultWidth);
 
   Heading(c, f, picture8, 3, QStringLiteral("试验组"), kHeadingLeft, kRow1Top, kHeadingWidth);
-  c.Text11.add(0, f.cell(picture8, ControlName("Text11", 0), kColumn1Left, kRow1Top,
-                         kColumnWidth, kRowHeight));
-  c.Text11.add(1, f.cell(picture8, ControlName("Text11", 1), kColumn2Left, kRow1Top,
-                         kColumnWidth, kRowHeight));
+  c.Text11.add(0, f.cell(picture8, ControlName("Text11", 0), kColumn1Left, kRow1Top, kColumnWidth,
+                         kRowHeight));
+  c.Text11.add(1, f.cell(picture8, ControlName("Text11", 1), kColumn2Left, kRow1Top, kColumnWidth,
+                         kRowHeight));
   Total(c, f, picture8, 2, kTotalLeft, kRow1Top, kColumnWidth);
 
   Heading(c, f, picture8, 4, QStringLiteral("对照组"), kHeadingLeft, kRow2Top, kHeadingWidth);
-  c.Text11.add(2, f.cell(picture8, ControlName("Text11", 2), kColumn1Left, kRow2Top,
-                         kColumnWidth, kRowHeight));
-  c.Text11.add(3, f.cell(picture8, ControlName("Text11", 3), kColumn2Left, kRow2Top,
-                         kColumnWidth, kRowHeight));
+  c.Text11.add(2, f.cell(picture8, ControlName("Text11", 2), kColumn1Left, kRow2Top, kColumnWidth,
+                         kRowHeight));
+  c.Text11.add(3, f.cell(picture8, ControlName("Text11", 3), kColumn2Left, kRow2Top, kColumnWidth,
+                         kRowHeight));
   Total(c, f, picture8, 3, kTotalLeft, kRow2Top, kColumnWidth);
 
   Heading(c, f, picture8, 5, QStringLiteral("合  计"), kHeadingLeft, kTotalsTop, kHeadingWidth);
@@ -107,8 +106,8 @@ void BuildRxcTablePanel(QWidget* picture7, Controls& c, ControlFactory& f) {
   const QString rowCaptions[kRows] = {QStringLiteral("R1"), QStringLiteral("R2"),
                                       QStringLiteral("R3")};
 
-  c.Label9 = Title(f, picture7, ControlName("Label9"),
-                   QStringLiteral("多个样本率（R×C）卡方检验"), 60);
+  c.Label9 =
+      Title(f, picture7, ControlName("Label9"), QStringLiteral("多个样本率（R×C）卡方检验"), 60);
 
   Heading(c, f, picture7, 13, QStringLiteral("组  别"), kHeadingLeft, kHeaderTop, kHeadingWidth);
   for (int column = 0; column < kColumns; ++column) {
@@ -170,8 +169,7 @@ void BuildOrdinalTablePanel(QWidget* picture9, Controls& c, ControlFactory& f) {
   }
   Total(c, f, picture9, 13, kTotalLeft, kTestTop, kTotalWidth);
 
-  Heading(c, f, picture9, 22, QStringLiteral("对照组"), kHeadingLeft, kControlTop,
-          kHeadingWidth);
+  Heading(c, f, picture9, 22, QStringLiteral("对照组"), kHeadingLeft, kControlTop, kHeadingWidth);
   for (int grade = 0; grade < kGrades; ++grade) {
     const int index = kGrades + grade;
     c.Text12.add(index, f.cell(picture9, ControlName("Text12", index), gradeLeft(grade),

@@ -38,21 +38,18 @@ void BuildOrdinalResultPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   int symbol = kOrdinalSymbols;
   for (const Half& half : kHalves) {
     const int valueLeft = half.left + kCaptionWidth;
-    c.Label23.add(half.heading,
-                  f.label(panel, ControlName("Label23", half.heading),
-                          QString::fromUtf16(half.headingText), half.left, kHeadingTop,
-                          kHalfWidth, kLabelHeight));
-    c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol),
-                                  PlainSymbol(QStringLiteral("z")), half.left, kStatisticTop,
-                                  kCaptionWidth, kSymbolHeight));
+    c.Label23.add(half.heading, f.label(panel, ControlName("Label23", half.heading),
+                                        QString::fromUtf16(half.headingText), half.left,
+                                        kHeadingTop, kHalfWidth, kLabelHeight));
+    c.Label6.add(symbol,
+                 f.symbol(panel, ControlName("Label6", symbol), PlainSymbol(QStringLiteral("z")),
+                          half.left, kStatisticTop, kCaptionWidth, kSymbolHeight));
     ++symbol;
-    c.Label20.add(half.statistic,
-                  f.label(panel, ControlName("Label20", half.statistic), QString(), valueLeft,
-                          kStatisticTop, kValueWidth, kSymbolHeight));
-    c.Label5.add(half.verdictCaption,
-                 f.label(panel, ControlName("Label5", half.verdictCaption),
-                         QStringLiteral("结果判断："), half.left, kVerdictTop, kCaptionWidth,
-                         kLabelHeight, kCaptionAlign));
+    c.Label20.add(half.statistic, f.label(panel, ControlName("Label20", half.statistic), QString(),
+                                          valueLeft, kStatisticTop, kValueWidth, kSymbolHeight));
+    c.Label5.add(half.verdictCaption, f.label(panel, ControlName("Label5", half.verdictCaption),
+                                              QStringLiteral("结果判断："), half.left, kVerdictTop,
+                                              kCaptionWidth, kLabelHeight, kCaptionAlign));
     c.Label5.add(half.verdict, f.label(panel, ControlName("Label5", half.verdict), QString(),
                                        valueLeft, kVerdictTop, kValueWidth, kLabelHeight));
   }

@@ -40,26 +40,29 @@ void BuildPairedTPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   constexpr int kCriticalTop = 1140;
   constexpr int kCriticalWidth = 1100;
   int symbol = kPairedTSymbols;
-  c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol), TSymbol("0.05"), 120,
-                                kCriticalTop, 720, kSymbolHeight));
+  c.Label6.add(symbol,
+               f.symbol(panel, ControlName("Label6", symbol), TSymbol(QStringLiteral("0.05")), 120,
+                        kCriticalTop, 720, kSymbolHeight));
   ++symbol;
   c.Label5.add(10, f.label(panel, ControlName("Label5", 10), QString(), 840, kCriticalTop,
                            kCriticalWidth, kSymbolHeight));
-  c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol), TSymbol("0.01"), 2400,
-                                kCriticalTop, 720, kSymbolHeight));
+  c.Label6.add(symbol,
+               f.symbol(panel, ControlName("Label6", symbol), TSymbol(QStringLiteral("0.01")), 2400,
+                        kCriticalTop, 720, kSymbolHeight));
   ++symbol;
   c.Label5.add(9, f.label(panel, ControlName("Label5", 9), QString(), 3120, kCriticalTop,
                           kCriticalWidth, kSymbolHeight));
-  c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol), TSymbol("0.001"), 4680,
-                                kCriticalTop, 780, kSymbolHeight));
+  c.Label6.add(
+      symbol, f.symbol(panel, ControlName("Label6", symbol), TSymbol(QStringLiteral("0.001")), 4680,
+                       kCriticalTop, 780, kSymbolHeight));
   c.Label5.add(8, f.label(panel, ControlName("Label5", 8), QString(), 5460, kCriticalTop,
                           kCriticalWidth, kSymbolHeight));
 
   constexpr int kResultTop = 1620;
   c.Label5.add(11, f.label(panel, ControlName("Label5", 11), QStringLiteral("结果判断："), 120,
                            kResultTop, 1300, kLabelHeight, kCaptionAlign));
-  c.Label5.add(7, f.label(panel, ControlName("Label5", 7), QString(), 1440, kResultTop, 4200,
-                          kLabelHeight));
+  c.Label5.add(
+      7, f.label(panel, ControlName("Label5", 7), QString(), 1440, kResultTop, 4200, kLabelHeight));
   c.Label107.add(0, f.label(panel, ControlName("Label107", 0), QString(), 5700, kResultTop, 1500,
                             kLabelHeight));
 }

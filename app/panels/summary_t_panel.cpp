@@ -41,26 +41,29 @@ void BuildSummaryTPanel(QWidget* panel, Controls& c, ControlFactory& f) {
   constexpr int kCriticalTop = 1320;
   constexpr int kCriticalWidth = 1100;
   int symbol = kSummaryTSymbols;
-  c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol), TSymbol("0.05"), 120,
-                                kCriticalTop, 720, kSymbolHeight));
+  c.Label6.add(symbol,
+               f.symbol(panel, ControlName("Label6", symbol), TSymbol(QStringLiteral("0.05")), 120,
+                        kCriticalTop, 720, kSymbolHeight));
   ++symbol;
   c.Label5.add(3, f.label(panel, ControlName("Label5", 3), QString(), 840, kCriticalTop,
                           kCriticalWidth, kSymbolHeight));
-  c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol), TSymbol("0.01"), 2400,
-                                kCriticalTop, 720, kSymbolHeight));
+  c.Label6.add(symbol,
+               f.symbol(panel, ControlName("Label6", symbol), TSymbol(QStringLiteral("0.01")), 2400,
+                        kCriticalTop, 720, kSymbolHeight));
   ++symbol;
   c.Label5.add(4, f.label(panel, ControlName("Label5", 4), QString(), 3120, kCriticalTop,
                           kCriticalWidth, kSymbolHeight));
-  c.Label6.add(symbol, f.symbol(panel, ControlName("Label6", symbol), TSymbol("0.001"), 4680,
-                                kCriticalTop, 780, kSymbolHeight));
+  c.Label6.add(
+      symbol, f.symbol(panel, ControlName("Label6", symbol), TSymbol(QStringLiteral("0.001")), 4680,
+                       kCriticalTop, 780, kSymbolHeight));
   c.Label5.add(5, f.label(panel, ControlName("Label5", 5), QString(), 5460, kCriticalTop,
                           kCriticalWidth, kSymbolHeight));
 
   constexpr int kResultTop = 1800;
   c.Label5.add(2, f.label(panel, ControlName("Label5", 2), QStringLiteral("结果判断："), 120,
                           kResultTop, 1300, kLabelHeight, kCaptionAlign));
-  c.Label5.add(6, f.label(panel, ControlName("Label5", 6), QString(), 1440, kResultTop, 4200,
-                          kLabelHeight));
+  c.Label5.add(
+      6, f.label(panel, ControlName("Label5", 6), QString(), 1440, kResultTop, 4200, kLabelHeight));
   c.Label107.add(1, f.label(panel, ControlName("Label107", 1), QString(), 5700, kResultTop, 1500,
                             kLabelHeight));
 }

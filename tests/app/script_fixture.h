@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/desktop.h"
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonObject>
+#include <QString>
+
+#include <memory>
+
+namespace kelvasta::testing {
+
+// A fresh main window per test, started as the program starts it and driven
+// through the automation script's own runner.
+class ScriptTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  struct Result {
+    int status = 0;
+    QString out;
+    QString err;
+  };
+  // Runs the lines of `script` against the window.
+  Result Run(const QString& script);
+  // Runs the script, then `dump`, and returns the dump.
+  QJsonObject RunAndDump(const QString& script);
+  // The `text` of a control in a dump.
+  static QString Text(const QJsonObject& dump, const QString& control);
+  static QJsonObject Control(const QJsonObject& dump, const QString& control);
+
+  std::unique_ptr<RecordingDesktop> desktop_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace kelvasta::testing
