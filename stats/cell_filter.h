@@ -16,9 +16,9 @@ enum class FilterStep {
   DropSlash,        // last character is '/'
 };
 
-inline constexpr std::array<FilterStep, 4> kFilterSteps{
-    FilterStep::ReplaceFullStop, FilterStep::DropAboveNine, FilterStep::DropBelowMinus,
-    FilterStep::DropSlash};
+inline constexpr std::array<FilterStep, 4> kFilterSteps{FilterStep::ReplaceFullStop,
+                                                        FilterStep::DropAboveNine, FilterStep::DropBelowMinus,
+                                                        FilterStep::DropSlash};
 
 // One step on UTF-8 text; removes at most one code point. Character codes
 // follow the double-byte Chinese code page, where every non-ASCII character

@@ -12,9 +12,7 @@ std::optional<Currency> Sum(const std::optional<Currency>& x, const std::optiona
   return x->Plus(*y);
 }
 
-std::string Caption(const std::optional<Currency>& value) {
-  return value ? value->ToText() : "";
-}
+std::string Caption(const std::optional<Currency>& value) { return value ? value->ToText() : ""; }
 
 }  // namespace
 

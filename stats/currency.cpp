@@ -1,5 +1,6 @@
 #include "stats/currency.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -21,8 +22,7 @@ std::optional<Currency> FromWide(Int128 raw) {
 
 // |digits · 10^shift| rounded to an integer with halves to even; nullopt
 // once it exceeds `limit`. digits has no leading or trailing zeros.
-std::optional<Int128> ScaledMagnitude(const std::string& digits, std::int64_t shift,
-                                      Int128 limit) {
+std::optional<Int128> ScaledMagnitude(const std::string& digits, std::int64_t shift, Int128 limit) {
   auto size = static_cast<std::int64_t>(digits.size());
   std::int64_t kept = size + shift;  // digits left of the rounding place
   if (digits.empty() || kept < 0) {
@@ -56,6 +56,7 @@ std::optional<Currency> Currency::FromText(std::string_view text) {
     return std::nullopt;
   }
   Int128 limit = parsed->negative ? -kMinRaw : kMaxRaw;
+  // Scale to ten-thousandths: four more decimal places.
   std::optional<Int128> magnitude = ScaledMagnitude(parsed->digits, parsed->exponent + 4, limit);
   if (!magnitude) {
     return std::nullopt;
@@ -67,31 +68,12 @@ std::optional<Currency> Currency::FromDouble(double v) {
   if (!std::isfinite(v)) {
     return std::nullopt;
   }
-  // v = mantissa · 2^exponent exactly, mantissa a 53-bit integer; then
-  // v·10^4 = mantissa·10^4 · 2^exponent, shifted with halves to even.
-  int binaryExponent = 0;
-  double fraction = std::frexp(std::fabs(v), &binaryExponent);
-  auto mantissa = static_cast<std::int64_t>(std::ldexp(fraction, 53));
-  int shift = binaryExponent - 53;
-  Int128 scaled = static_cast<Int128>(mantissa) * kScale;
-  Int128 magnitude = 0;
-  if (mantissa == 0) {
-    magnitude = 0;
-  } else if (shift >= 0) {
-    if (shift > 62) {
-      return std::nullopt;
-    }
-    magnitude = scaled << shift;
-  } else if (shift > -120) {
-    Int128 unit = static_cast<Int128>(1) << -shift;
-    magnitude = scaled >> -shift;
-    Int128 remainder = scaled & (unit - 1);
-    Int128 half = unit >> 1;
-    if (remainder > half || (remainder == half && magnitude % 2 != 0)) {
-      ++magnitude;
-    }
-  }  // else: below 2^-50, which rounds to zero
-  return FromWide(v < 0 ? -magnitude : magnitude);
+  // Round the decimal the double stands for (its shortest round-trip text),
+  // so a computed 48.39375 is the tie it is meant to be and goes to 48.3938
+  // rather than being decided by the binary representation just below it.
+  char buffer[40];
+  std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return FromText(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
 
 std::optional<Currency> Currency::Plus(Currency other) const {
@@ -132,8 +114,8 @@ long double Currency::ToLongDouble() const {
 std::string Currency::ToText() const {
   bool negative = raw_ < 0;
   // Unsigned magnitude so the most negative value needs no special case.
-  std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(raw_)
-                                     : static_cast<std::uint64_t>(raw_);
+  std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(raw_) : static_cast<std::uint64_t>(raw_);
   std::string text = negative ? "-" : "";
   text += std::to_string(magnitude / kScale);
   std::uint64_t fraction = magnitude % kScale;

@@ -30,8 +30,9 @@ class Currency {
   // decimals with halves to even; out of range or malformed gives nullopt.
   static std::optional<Currency> FromText(std::string_view text);
 
-  // The double rounded to four decimals, halves to even, decided on its
-  // exact binary value; nullopt for NaN, infinities and out of range.
+  // The double rounded to four decimals with halves to even, taking the
+  // double as the shortest decimal that reads back to it (so 2.00005 is a
+  // tie); nullopt for NaN, infinities and out of range.
   static std::optional<Currency> FromDouble(double v);
 
   std::optional<Currency> Plus(Currency other) const;

@@ -1,5 +1,7 @@
 #include "stats/decimal_text.h"
 
+#include <algorithm>
+
 #include "stats/utf8.h"
 
 namespace kelvasta {

@@ -15,8 +15,8 @@ namespace {
 // four totals of 6000 keep their true n and statistic instead of failing.
 
 // R·C/n; nullopt when a factor is unknown (an overflowed total) or n = 0.
-std::optional<double> Theoretical(const std::optional<Currency>& row,
-                                  const std::optional<Currency>& column, const CountTotals& t) {
+std::optional<double> Theoretical(const std::optional<Currency>& row, const std::optional<Currency>& column,
+                                  const CountTotals& t) {
   if (!row || !column || !t.grand || t.n == 0) {
     return std::nullopt;
   }

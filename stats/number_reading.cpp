@@ -1,5 +1,6 @@
 #include "stats/number_reading.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string>
@@ -96,8 +97,6 @@ double ReadLeadingNumber(std::string_view text) {
   return number.negative ? -value : value;
 }
 
-bool BeginsWithNumber(std::string_view text) {
-  return ReadLeading(text).hasDigit;
-}
+bool BeginsWithNumber(std::string_view text) { return ReadLeading(text).hasDigit; }
 
 }  // namespace kelvasta

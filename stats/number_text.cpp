@@ -1,5 +1,6 @@
 #include "stats/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -84,8 +85,8 @@ std::string DoubleToText(double v) {
   std::string digits = std::string(1, text[0]) + std::string(text.substr(2, e - 2));
   digits.erase(digits.find_last_not_of('0') + 1);
   int exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
-  std::string body = exponent > -5 && exponent < 15 ? PlainForm(digits, exponent)
-                                                    : ExponentForm(digits, exponent);
+  std::string body =
+      exponent > -5 && exponent < 15 ? PlainForm(digits, exponent) : ExponentForm(digits, exponent);
   return v < 0 ? "-" + body : body;
 }
 
@@ -98,6 +99,7 @@ std::string FormatDecimals(std::string_view text, int places) {
       parsed->exponent + static_cast<std::int64_t>(parsed->digits.size()) > kMaxDoubleExponent + 1) {
     return std::string(text);
   }
+  places = std::max(places, 0);
   std::string scaled = ScaledRounded(*parsed, places);
   auto width = static_cast<std::size_t>(places) + 1;
   if (scaled.size() < width) {
@@ -117,8 +119,7 @@ std::string FormatFourDecimals(std::string_view text) {
   if (repaired.starts_with(".")) {
     repaired.insert(0, "0");
   } else if (repaired.starts_with("-.")) {
-    for (std::size_t at = repaired.find("-."); at != std::string::npos;
-         at = repaired.find("-.", at + 3)) {
+    for (std::size_t at = repaired.find("-."); at != std::string::npos; at = repaired.find("-.", at + 3)) {
       repaired.replace(at, 2, "-0.");
     }
   }

@@ -3,9 +3,7 @@
 namespace kelvasta {
 namespace {
 
-bool IsContinuation(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // Byte offset of the character with 0-based index `index`, or s.size().
 std::size_t ByteOffset(std::string_view s, std::size_t index) {

@@ -21,9 +21,7 @@ std::optional<Int128> RoundedProductRaw(Int128 x, Int128 y) {
   return DivideHalfEven(product, 10000);
 }
 
-long double RawToLongDouble(Int128 raw) {
-  return static_cast<long double>(raw) / 10000.0L;
-}
+long double RawToLongDouble(Int128 raw) { return static_cast<long double>(raw) / 10000.0L; }
 
 double QuotientToDouble(long double num, long double den) {
   double dn = static_cast<double>(num);

@@ -15,6 +15,11 @@ namespace kelvasta::testing {
 // A fresh main window per test, started as the program starts it and driven
 // through the automation script's own runner.
 class ScriptTest : public ::testing::Test {
+ public:
+  // The `text` of a control in a dump, and its whole entry.
+  static QString Text(const QJsonObject& dump, const QString& control);
+  static QJsonObject Control(const QJsonObject& dump, const QString& control);
+
  protected:
   static void SetUpTestSuite();
   void SetUp() override;
@@ -29,10 +34,6 @@ class ScriptTest : public ::testing::Test {
   Result Run(const QString& script);
   // Runs the script, then `dump`, and returns the dump.
   QJsonObject RunAndDump(const QString& script);
-  // The `text` of a control in a dump.
-  static QString Text(const QJsonObject& dump, const QString& control);
-  static QJsonObject Control(const QJsonObject& dump, const QString& control);
-
   std::unique_ptr<RecordingDesktop> desktop_;
   std::unique_ptr<MainWindow> window_;
 };

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QJsonArray>
+#include <QLabel>
 
 namespace kelvasta::testing {
 namespace {
@@ -100,8 +101,9 @@ TEST_F(SelectionTest, EachButtonShowsItsPanelsTitleAndFirstCell) {
       EXPECT_EQ(Enabled(dump, QString::fromLatin1(item)), c.spreadsheet) << item;
     for (QAction* entry : window_->menuEntries()) {
       const QString caption = entry->text();
-      if (caption == QStringLiteral("从Excel导入数据") || caption == QStringLiteral("导出数据到Excel"))
+      if (caption == QStringLiteral("从Excel导入数据") || caption == QStringLiteral("导出数据到Excel")) {
         EXPECT_EQ(entry->isEnabled(), c.spreadsheet) << caption.toStdString();
+      }
     }
     ExpectFreshLists(dump);
   }

@@ -18,6 +18,7 @@ struct TotalsCase {
 };
 
 TEST(ComputeCountTotals, TotalsAsShownAndTheWholeNumberN) {
+  // clang-format off
   std::vector<TotalsCase> cases{
       {"paired example", {"10", "25", "15", "30"}, {"25", "55", "35", "45", "80"}, 80,
        "worked example of the paired test"},
@@ -30,13 +31,15 @@ TEST(ComputeCountTotals, TotalsAsShownAndTheWholeNumberN) {
       {"grand half to even up", {"11.5", "10", "10", "10"}, {"21.5", "20", "21.5", "20", "41.5"},
        42, "41.5 rounds to 42"},
       {"not numbers", {"-", "12-", "abc", ""}, {"0", "0", "0", "0", "0"}, 0, "each counts as 0"},
-      {"negative", {"-5", "3", "", ""}, {"-5", "3", "-2", "0", "-2"}, -2, "a lone minus sign is typed first"},
-      {"rounded cell", {"1.00005", "0", "0", "0"}, {"1", "0", "1", "0", "1"}, 1, "cells at four decimals, half to even"},
+      {"negative", {"-5", "3", "", ""}, {"-5", "3", "-2", "0", "-2"}, -2, "sums as typed"},
+      {"rounded cell", {"1.00005", "0", "0", "0"}, {"1", "0", "1", "0", "1"}, 1,
+       "1.0000|5 ties to even"},
       {"beyond 16 bits", {"30000", "20000", "20000", "30000"},
        {"50000", "50000", "50000", "50000", "100000"}, 100000, "n is not limited to 16 bits"},
       {"overflowing row", {"900000000000000", "100000000000000", "1", "1"},
        {"900000000000001", "100000000000001", "", "2", ""}, 0, "a + b exceeds the Currency range"},
   };
+  // clang-format on
   ForEachCase(cases, [](const TotalsCase& c) {
     CountTotals t = ComputeCountTotals(c.cells);
     EXPECT_EQ(t.captions, c.captions);

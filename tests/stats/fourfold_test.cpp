@@ -33,6 +33,7 @@ void ExpectCaptions(const FourfoldCase& c) {
 }
 
 TEST(FourfoldChiSquare, WorkedExamples) {
+  // clang-format off
   std::vector<FourfoldCase> cases{
       {"pearson not significant", {"20", "30", "25", "25"},
        {"22.5000", "27.5000", "22.5000", "27.5000"}, "100", "1.0101", "p > 0.05",
@@ -58,10 +59,12 @@ TEST(FourfoldChiSquare, WorkedExamples) {
       {"corrected with verdict", {"20", "1", "20", "1"}, {"20.0000", "1.0000", "20.0000", "1.0000"},
        "42", "0.5250", "p > 0.05", "exact fractions: every T >= 1, n >= 40"},
   };
+  // clang-format on
   ForEachCase(cases, ExpectCaptions);
 }
 
 TEST(FourfoldChiSquare, VerdictJudgesTheShownStatistic) {
+  // clang-format off
   std::vector<FourfoldCase> cases{
       {"shown reaches 3.84", {"3", "9", "17", "12"}, {"5.8537", "6.1463", "14.1463", "14.8537"},
        "41", "3.8400", "p < 0.05", "exact 3.8399630…, shown as 3.8400"},
@@ -72,6 +75,7 @@ TEST(FourfoldChiSquare, VerdictJudgesTheShownStatistic) {
       {"exactly 6.63", {"4", "13", "21", "13"}, {"8.3333", "8.6667", "16.6667", "17.3333"}, "51",
        "6.6300", "p < 0.01", "exact fractions: 51·(52-273)²/(17·25·26·34) = 6.63"},
   };
+  // clang-format on
   ForEachCase(cases, ExpectCaptions);
 }
 
@@ -79,16 +83,19 @@ TEST(FourfoldChiSquare, TdIsComparedAfterRoundingButTheOthersAreNot) {
   // Mirror-image tables: the frequency 4.99996 is Td in the first and Ta in
   // the second. Td rounds to 5.0000 and reaches 5 (Pearson); Ta does not
   // (corrected), though both are shown as 5.0000.
+  // clang-format off
   std::vector<FourfoldCase> cases{
       {"Td 4.99996", {"45.0004", "44.9996", "5", "5"}, {"45.0004", "44.9996", "5.0000", "5.0000"},
        "100", "0.0000", "p > 0.05", "exact fractions: Pearson, 100·0.004²/D"},
       {"Ta 4.99996", {"5", "5", "44.9996", "45.0004"}, {"5.0000", "5.0000", "44.9996", "45.0004"},
        "100", "0.1111", "p > 0.05", "exact fractions: corrected, 100·(0.004-50)²/D"},
   };
+  // clang-format on
   ForEachCase(cases, ExpectCaptions);
 }
 
 TEST(FourfoldChiSquare, StatisticThatCannotBeComputedHasNoText) {
+  // clang-format off
   std::vector<FourfoldCase> cases{
       {"all empty", {"", "", "", ""}, {"", "", "", "0.0000"}, "0", "", kWarning,
        "n = 0: Td keeps 0, the warning for n < 40"},
@@ -101,10 +108,12 @@ TEST(FourfoldChiSquare, StatisticThatCannotBeComputedHasNoText) {
       {"overflowing total", {"900000000000000", "100000000000000", "1", "1"}, {"", "", "", ""},
        "", "", kWarning, "a + b exceeds Currency: nothing built on it has a value"},
   };
+  // clang-format on
   ForEachCase(cases, ExpectCaptions);
 }
 
 TEST(FourfoldChiSquare, LargeTablesKeepTheirTrueSizeAndStatistic) {
+  // clang-format off
   std::vector<FourfoldCase> cases{
       {"totals of 6000", {"4000", "2000", "2000", "4000"},
        {"3000.0000", "3000.0000", "3000.0000", "3000.0000"}, "12000", "1333.3333", "p < 0.01",
@@ -119,6 +128,7 @@ TEST(FourfoldChiSquare, LargeTablesKeepTheirTrueSizeAndStatistic) {
        {"350000000.0000", "350000000.0000", "400000000.0000", "400000000.0000"}, "1500000000",
        "26785714.2857", "p < 0.01", "exact fractions: D = 3.15·10^35"},
   };
+  // clang-format on
   ForEachCase(cases, ExpectCaptions);
 }
 
@@ -129,28 +139,39 @@ struct Reference {
   long double chi = 0;
   long long n = 0;
   bool computable = false;
-  bool tdNearTie = false;  // Td's own rounding too close to call
 };
 
-Reference Compute(const std::array<long double, 4>& x) {
+// value / divisor rounded half to even, for positive divisors.
+long long DivideHalfEven(long long value, long long divisor) {
+  long long quotient = value / divisor;
+  long long twice = 2 * std::llabs(value % divisor);
+  if (twice > divisor || (twice == divisor && quotient % 2 != 0)) {
+    quotient += value < 0 ? -1 : 1;
+  }
+  return quotient;
+}
+
+// Cells are given in halves, so every total and product is exact.
+Reference Compute(const std::array<long long, 4>& halves) {
   Reference r;
-  long double r1 = x[0] + x[1], r2 = x[2] + x[3], c1 = x[0] + x[2], c2 = x[1] + x[3];
-  r.n = std::llrint(r1 + r2);  // default rounding mode: halves to even
+  long long r1 = halves[0] + halves[1], r2 = halves[2] + halves[3];
+  long long c1 = halves[0] + halves[2], c2 = halves[1] + halves[3];
+  r.n = DivideHalfEven(r1 + r2, 2);
   if (r.n == 0) {
     return r;
   }
   long double n = static_cast<long double>(r.n);
-  long double td = r2 * c2 / n * 10000;
-  long double tdDistance = std::fabs(td - std::floor(td) - 0.5L);
-  r.tdNearTie = tdDistance != 0 && tdDistance < 1e-12L * (std::fabs(td) + 1);
-  r.t = {r1 * c1 / n, r1 * c2 / n, r2 * c1 / n, std::nearbyint(td) / 10000};
+  auto value = [](long long h) { return h / 2.0L; };
+  // Td in ten-thousandths, exactly: R2·C2·10^4/n = r2·c2·2500/n in halves.
+  long double td = DivideHalfEven(r2 * c2 * 2500, r.n) / 10000.0L;
+  r.t = {value(r1) * value(c1) / n, value(r1) * value(c2) / n, value(r2) * value(c1) / n, td};
   bool pearson = true;
   for (long double t : r.t) {
     pearson = pearson && t >= 5;
   }
-  long double diff = x[0] * x[3] - x[1] * x[2];
+  long double diff = (value(halves[0]) * value(halves[3]) - value(halves[1]) * value(halves[2]));
   long double y = pearson ? diff : std::fabs(diff) - n / 2;
-  long double d = r1 * c1 * c2 * r2;
+  long double d = value(r1) * value(c1) * value(c2) * value(r2);
   r.computable = d != 0;
   r.chi = r.computable ? n * y * y / d : 0;
   return r;
@@ -176,15 +197,14 @@ TEST(FourfoldChiSquare, AgreesWithAnIndependentComputationOnRandomTables) {
   for (int i = 0; i < 20000; ++i) {
     int range = kRanges[static_cast<std::size_t>(i) % kRanges.size()];
     bool halves = i % 5 == 0;
-    std::array<long double, 4> values{};
+    std::array<long long, 4> inHalves{};
     std::array<std::string, 4> texts;
     for (std::size_t j = 0; j < 4; ++j) {
       int count = std::uniform_int_distribution<int>(0, range)(random);
-      values[j] = halves ? count / 2.0L : count;
-      texts[j] = !halves ? std::to_string(count)
-                         : std::to_string(count / 2) + (count % 2 != 0 ? ".5" : "");
+      inHalves[j] = halves ? count : 2LL * count;
+      texts[j] = !halves ? std::to_string(count) : std::to_string(count / 2) + (count % 2 != 0 ? ".5" : "");
     }
-    Reference ref = Compute(values);
+    Reference ref = Compute(inHalves);
     FourfoldCaptions out = FourfoldChiSquare(ComputeCountTotals(texts));
     SCOPED_TRACE(texts[0] + " " + texts[1] + " " + texts[2] + " " + texts[3]);
     ASSERT_EQ(out.n, std::to_string(ref.n));
@@ -192,7 +212,7 @@ TEST(FourfoldChiSquare, AgreesWithAnIndependentComputationOnRandomTables) {
       EXPECT_EQ(out.chiSquare, "");
       continue;
     }
-    bool nearTie = ref.tdNearTie;
+    bool nearTie = false;
     std::array<std::string, 4> expected;
     for (std::size_t j = 0; j < 4; ++j) {
       expected[j] = FourDecimals(ref.t[j], nearTie);

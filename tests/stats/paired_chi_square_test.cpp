@@ -22,6 +22,7 @@ struct PairedCase {
 };
 
 TEST(PairedChiSquare, WorkedExamplesAndTheDiscordantThreshold) {
+  // clang-format off
   std::vector<PairedCase> cases{
       {"S 40 uncorrected", {"10", "25", "15", "30"}, "80", "2.5000", "p > 0.05",
        "worked example: (25-15)²/40"},
@@ -37,6 +38,7 @@ TEST(PairedChiSquare, WorkedExamplesAndTheDiscordantThreshold) {
       {"large", {"", "600000", "400000", ""}, "1000000", "40000.0000", "p < 0.01",
        "(2·10^5)²/10^6"},
   };
+  // clang-format on
   ForEachCase(cases, [](const PairedCase& c) {
     PairedCaptions out = PairedChiSquare(ComputeCountTotals(c.cells));
     EXPECT_EQ(out.n, c.n);
