@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/control_array.h"
+#include "calc/calculator.h"
+#include "entry/list_window.h"
 #include "entry/value_list.h"
 
 #include <string>
@@ -99,13 +101,32 @@ struct Controls {
   QLabel* Label14 = nullptr;
 };
 
-// The storage lists and tables of the window, never shown to the user.
+// The storage lists, tables and kept values of the window, never shown.
 struct Storage {
-  ValueList List1, List2, List3, List4, List5;
+  ListWindow twoColumnLists{2};  // List1, List2 behind Picture2 and VS1
+  ListWindow groupLists{3};      // List3, List4, List5 behind Picture6 and VSl1
+  // Set while rows are refilled from the lists: the cells then neither store
+  // nor compute.
+  bool loading = false;
   std::vector<std::string> List6;  // F table items
   std::vector<std::string> List7;  // q table items
   std::vector<std::string> List8;  // sorted mean texts of the pairwise q test
   std::string Text14;              // the t table text
+  // Left by the last complete analysis of variance for the pairwise tests.
+  double WithinGroupsSS = 0;
+  double WithinGroupsDf = 0;
+  Calculator calculator;
+
+  ValueList& List1() { return twoColumnLists.column(0); }
+  ValueList& List2() { return twoColumnLists.column(1); }
+  ValueList& List3() { return groupLists.column(0); }
+  ValueList& List4() { return groupLists.column(1); }
+  ValueList& List5() { return groupLists.column(2); }
+  const ValueList& List1() const { return twoColumnLists.column(0); }
+  const ValueList& List2() const { return twoColumnLists.column(1); }
+  const ValueList& List3() const { return groupLists.column(0); }
+  const ValueList& List4() const { return groupLists.column(1); }
+  const ValueList& List5() const { return groupLists.column(2); }
 };
 
 }  // namespace kelvasta

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/desktop.h"
+#include "app/handlers/handlers.h"
 #include "app/panels/panels.h"
 #include "app/test_table.h"
 #include "app/twips.h"
@@ -34,10 +35,17 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   setWindowTitle(QStringLiteral("Kelvasta V10.1"));
   buildForm();
   buildMenus();
-  wireCountTable();
+  wireToolStrip();
   storage_.Text14 = TTableText();
   storage_.List6 = FTableItems();
   storage_.List7 = QTableItems();
+  WireCountTable(c_, this);
+  WireRxcTable(c_, this);
+  WireOrdinalTable(c_, this);
+  WireSummaryT(c_, storage_, this);
+  WireValueLists(c_, storage_, this);
+  WireAnova(c_, storage_, this);
+  WireCalculator(c_, storage_, this);
   // The size is fixed: nothing reacts to a change of window size.
   adjustSize();
   setFixedSize(sizeHint());
@@ -120,10 +128,8 @@ void MainWindow::Load() {
   // 2. The top row can move five rows down.
   c_.VS1->setMaximum(5);
   // 3. Fifteen empty items in each value list.
-  for (std::size_t k = 0; k < kInitialListItems; ++k) {
-    for (ValueList* list : {&storage_.List1, &storage_.List2, &storage_.List3, &storage_.List4, &storage_.List5})
-      list->append("");
-  }
+  storage_.twoColumnLists.appendEmptyRows(kInitialListItems);
+  storage_.groupLists.appendEmptyRows(kInitialListItems);
   // 4. Empty rows numbered 1 to 10.
   for (const auto& [r, cell] : c_.Text1) {
     cell->clear();

@@ -10,6 +10,7 @@ class QLineEdit;
 
 namespace kelvasta {
 
+class AboutWindow;
 class Desktop;
 
 // The one window of the program. It owns every control, list and piece of
@@ -35,6 +36,17 @@ class MainWindow : public QMainWindow {
   const std::vector<QWidget*>& namedControls() const { return factory_.controls(); }
   // The menu entries, for the automation script.
   QList<QAction*> menuEntries() const;
+  // The version window once it was first used, else null.
+  const AboutWindow* aboutWindow() const { return about_; }
+
+  // Spreadsheet interchange of the value lists of the selected test.
+  void ImportFromSpreadsheet();
+  void ExportToSpreadsheet();
+  // The version window, created on first use and kept.
+  void ShowAboutWindow();
+  void OpenHomePage();
+  void OpenTutorial();
+  void OpenHelp();
 
  signals:
   // "退出" was chosen or the window was closed: the program ends at once.
@@ -46,10 +58,10 @@ class MainWindow : public QMainWindow {
  private:
   void buildForm();
   void buildMenus();
-  void wireCountTable();
+  void wireToolStrip();
+  void setPressedLook(int item, bool pressed);
+  AboutWindow& ensureAboutWindow();
   void setSpreadsheetItemsEnabled(bool enabled);
-
-  void RecomputeCountTable();
 
   Desktop& desktop_;
   ControlFactory factory_;
@@ -58,6 +70,7 @@ class MainWindow : public QMainWindow {
   int currentTest_ = 0;
   QAction* importAction_ = nullptr;
   QAction* exportAction_ = nullptr;
+  AboutWindow* about_ = nullptr;
 };
 
 }  // namespace kelvasta

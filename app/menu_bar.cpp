@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -8,16 +9,20 @@ namespace kelvasta {
 
 void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
-  importAction_ = file->addAction(QStringLiteral("从Excel导入数据"));
-  exportAction_ = file->addAction(QStringLiteral("导出数据到Excel"));
+  importAction_ = file->addAction(QStringLiteral("从Excel导入数据"), this, &MainWindow::ImportFromSpreadsheet);
+  importAction_->setShortcut(QKeySequence::Open);
+  exportAction_ = file->addAction(QStringLiteral("导出数据到Excel"), this, &MainWindow::ExportToSpreadsheet);
+  exportAction_->setShortcut(QKeySequence::Save);
   file->addSeparator();
-  QAction* quit = file->addAction(QStringLiteral("退出"));
-  connect(quit, &QAction::triggered, this, &MainWindow::exitRequested);
+  QAction* quit = file->addAction(QStringLiteral("退出"), this, &MainWindow::exitRequested);
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
-  help->addAction(QStringLiteral("访问作者主页"));
-  help->addAction(QStringLiteral("版本信息"));
-  help->addAction(QStringLiteral("医学统计学傻瓜教程"));
+  help->addAction(QStringLiteral("访问作者主页"), this, &MainWindow::OpenHomePage);
+  QAction* about = help->addAction(QStringLiteral("版本信息"), this, &MainWindow::ShowAboutWindow);
+  about->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+  QAction* tutorial = help->addAction(QStringLiteral("医学统计学傻瓜教程"), this, &MainWindow::OpenTutorial);
+  tutorial->setShortcut(QKeySequence::HelpContents);
 }
 
 }  // namespace kelvasta

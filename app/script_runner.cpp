@@ -1,5 +1,6 @@
 #include "app/script_runner.h"
 
+#include "app/about_window.h"
 #include "app/click_label.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
@@ -114,6 +115,12 @@ void ScriptRunner::execute(const QString& command, const QString& rest) {
 QWidget* ScriptRunner::control(const QString& name) const {
   for (QWidget* widget : window_.namedControls())
     if (widget->objectName() == name) return widget;
+  // The version window's controls carry its name in front of their own.
+  const QString prefix = QStringLiteral("AboutWindow.");
+  if (const AboutWindow* about = window_.aboutWindow(); about != nullptr && name.startsWith(prefix)) {
+    for (QWidget* widget : about->namedControls())
+      if (widget->objectName() == name.mid(prefix.size())) return widget;
+  }
   throw ScriptError(QStringLiteral("unknown control %1").arg(name));
 }
 
@@ -176,15 +183,13 @@ void ScriptRunner::menu(const QString& caption) {
 
 void ScriptRunner::dump(const QString& rest) {
   const QStringList names = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-  const QJsonObject controls = DumpWindow(window_, desktop_).value(QStringLiteral("controls")).toObject();
+  const QJsonObject controls = DumpControls(window_);
   QJsonObject chosen;
   for (const QString& name : names) {
     if (!controls.contains(name)) throw ScriptError(QStringLiteral("unknown control %1").arg(name));
     chosen[name] = controls.value(name);
   }
-  // Messages and addresses are taken only once the names are known good.
-  QJsonObject shown = DumpWindow(window_, desktop_);
-  if (!names.isEmpty()) shown[QStringLiteral("controls")] = chosen;
+  const QJsonObject shown = DumpWindow(window_, desktop_, names.isEmpty() ? controls : chosen);
   out_ << QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Compact)) << '\n';
   out_.flush();
 }

@@ -56,17 +56,16 @@ void MainWindow::SelectTest(int index) {
   QString title = c_.Command1(index)->text();
   if (test.valueList) title += FromView(kEntryHint);
   c_.Label1->setText(title);
-  // 4. to 6. The value lists start again with fifteen empty items.
-  for (ValueList* list : {&storage_.List1, &storage_.List2, &storage_.List3, &storage_.List4, &storage_.List5})
-    list->clear();
+  // 4. to 6. The value lists start again with fifteen empty items. Moving
+  // the bars refreshes rows from the lists, which are empty at that moment.
+  storage_.twoColumnLists.clearLists();
+  storage_.groupLists.clearLists();
   c_.VSl1->setMaximum(5);
   c_.VS1->setMaximum(5);
   c_.VS1->setValue(0);
   c_.VSl1->setValue(0);
-  for (std::size_t k = 0; k < kInitialListItems; ++k) {
-    for (ValueList* list : {&storage_.List1, &storage_.List2, &storage_.List3, &storage_.List4, &storage_.List5})
-      list->append("");
-  }
+  storage_.twoColumnLists.appendEmptyRows(kInitialListItems);
+  storage_.groupLists.appendEmptyRows(kInitialListItems);
   // 7.
   for (int r = 0; r < 10; ++r) {
     c_.Text1(r)->clear();

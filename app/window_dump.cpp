@@ -1,5 +1,6 @@
 #include "app/window_dump.h"
 
+#include "app/about_window.h"
 #include "app/desktop.h"
 #include "app/main_window.h"
 
@@ -57,13 +58,20 @@ QJsonObject DescribeWindow(const QWidget* window) {
   return entry;
 }
 
-QJsonObject AllControls(const MainWindow& window) {
+}  // namespace
+
+QJsonObject DumpControls(const MainWindow& window) {
   QJsonObject controls;
   controls[QStringLiteral("MainWindow")] = DescribeWindow(&window);
   for (const QWidget* widget : window.namedControls()) controls[widget->objectName()] = DescribeControl(widget);
+  if (const AboutWindow* about = window.aboutWindow()) {
+    controls[QStringLiteral("AboutWindow")] = DescribeWindow(about);
+    for (const QWidget* widget : about->namedControls())
+      controls[QStringLiteral("AboutWindow.") + widget->objectName()] = DescribeControl(widget);
+  }
   const Storage& s = window.storage();
   const std::pair<const char*, const ValueList*> lists[] = {
-      {"List1", &s.List1}, {"List2", &s.List2}, {"List3", &s.List3}, {"List4", &s.List4}, {"List5", &s.List5}};
+      {"List1", &s.List1()}, {"List2", &s.List2()}, {"List3", &s.List3()}, {"List4", &s.List4()}, {"List5", &s.List5()}};
   for (const auto& [name, list] : lists)
     controls[QString::fromLatin1(name)] = QJsonObject{{QStringLiteral("items"), Items(list->items())}};
   controls[QStringLiteral("List6")] = QJsonObject{{QStringLiteral("items"), Items(s.List6)}};
@@ -72,6 +80,8 @@ QJsonObject AllControls(const MainWindow& window) {
   controls[QStringLiteral("Text14")] = QJsonObject{{QStringLiteral("text"), QString::fromStdString(s.Text14)}};
   return controls;
 }
+
+namespace {
 
 QJsonArray Messages(RecordingDesktop& desktop) {
   QJsonArray messages;
@@ -82,14 +92,14 @@ QJsonArray Messages(RecordingDesktop& desktop) {
 
 }  // namespace
 
-QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop) {
+QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop, const QJsonObject& controls) {
   const QWidget* focus = window.focusWidget();
   QJsonObject dump;
   dump[QStringLiteral("CurrentTest")] = window.CurrentTest();
   dump[QStringLiteral("focus")] = focus != nullptr ? focus->objectName() : QString();
   dump[QStringLiteral("messages")] = Messages(desktop);
   dump[QStringLiteral("opened")] = QJsonArray::fromStringList(desktop.takeOpened());
-  dump[QStringLiteral("controls")] = AllControls(window);
+  dump[QStringLiteral("controls")] = controls;
   return dump;
 }
 

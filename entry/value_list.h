@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,19 +9,25 @@
 namespace kelvasta {
 
 // One column of raw values behind a value-list panel: item k holds the text of
-// data row k + 1 as last stored, "" for a row without a value.
+// data row k + 1 as last stored, "" for a row without a value. Beside each
+// text the list keeps its Currency count (kMissingRaw when the text is not a
+// number), so a computation over the whole list never parses text again.
 class ValueList {
  public:
   std::size_t count() const { return items_.size(); }
   const std::string& item(std::size_t index) const { return items_.at(index); }
-  void setItem(std::size_t index, std::string_view text) { items_.at(index) = std::string(text); }
-  void append(std::string_view text) { items_.emplace_back(text); }
-  void appendEmpty(std::size_t howMany) { items_.resize(items_.size() + howMany); }
-  void clear() { items_.clear(); }
+  // Throws std::out_of_range for an index past the end, as item() does.
+  void setItem(std::size_t index, std::string_view text);
+  void append(std::string_view text);
+  void appendEmpty(std::size_t howMany);
+  void clear();
   const std::vector<std::string>& items() const { return items_; }
+  // values()[k] is ReadRawValue(item(k)).
+  const std::vector<std::int64_t>& values() const { return values_; }
 
  private:
   std::vector<std::string> items_;
+  std::vector<std::int64_t> values_;
 };
 
 // The number of empty items every list holds after start and after each test

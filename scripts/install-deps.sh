@@ -5,10 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev dpkg-dev
   libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   xvfb xauth imagemagick
+  libzip-dev libgsf-1-dev libfreexl-dev zip
+  python3-openpyxl python3-xlrd python3-xlsxwriter
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

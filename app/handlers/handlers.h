@@ -1,0 +1,25 @@
+#pragma once
+
+class QObject;
+
+namespace kelvasta {
+
+struct Controls;
+struct Storage;
+
+// Each function connects the change handling of one panel's cells. A handler
+// only reads the controls, calls the panel's pure computation and writes its
+// captions; the computations live in stats/ and entry/.
+
+void WireCountTable(const Controls& c, QObject* context);   // Text11: fourfold and paired chi-square
+void WireRxcTable(const Controls& c, QObject* context);     // Text111: several rates
+void WireOrdinalTable(const Controls& c, QObject* context); // Text12: rank sum and Ridit
+void WireSummaryT(const Controls& c, const Storage& s, QObject* context);  // Text4: t test from summaries
+// The raw-value lists of both list panels, with the hand-over to their tests.
+void WireValueLists(const Controls& c, Storage& s, QObject* context);
+// Text41: the analysis of variance, and the two pairwise buttons.
+void WireAnova(const Controls& c, Storage& s, QObject* context);
+// The pocket calculator's keys.
+void WireCalculator(const Controls& c, Storage& s, QObject* context);
+
+}  // namespace kelvasta

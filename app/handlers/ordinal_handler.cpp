@@ -1,0 +1,36 @@
+#include "app/cell_filter_widget.h"
+#include "app/controls.h"
+#include "app/handlers/caption_text.h"
+#include "app/handlers/handlers.h"
+#include "stats/rank_sum_ridit.h"
+
+namespace kelvasta {
+
+namespace {
+
+void RecomputeOrdinalTable(const Controls& c) {
+  std::array<std::string, 8> texts;
+  for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = CellText(c.Text12(int(k)));
+  const OrdinalCaptions out = RankSumRidit(texts);
+  for (const auto& [index, caption] : out.totals) SetCaption(c.Label18(index), caption);
+  SetCaption(c.Label20(9), out.rankSumZ);
+  SetCaption(c.Label5(44), out.rankSumVerdict);
+  SetCaption(c.Label20(10), out.riditU);
+  SetCaption(c.Label5(43), out.riditVerdict);
+  c.Label107(10)->clear();
+  c.Label107(13)->clear();
+}
+
+}  // namespace
+
+void WireOrdinalTable(const Controls& c, QObject* context) {
+  for (const auto& [index, cell] : c.Text12) {
+    QLineEdit* changed = cell;
+    QObject::connect(changed, &QLineEdit::textChanged, context, [&c, changed] {
+      FilterLastCharacter(changed, false);
+      RecomputeOrdinalTable(c);
+    });
+  }
+}
+
+}  // namespace kelvasta

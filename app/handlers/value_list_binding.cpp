@@ -1,0 +1,114 @@
+#include "app/handlers/value_list_binding.h"
+
+#include "app/cell_filter_widget.h"
+#include "entry/list_window.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace kelvasta {
+
+namespace {
+constexpr int kLastRow = ListWindow::kRows - 1;
+}
+
+ValueListBinding::ValueListBinding(Config config, bool& loading, QObject* parent)
+    : QObject(parent), config_(std::move(config)), loading_(loading) {
+  for (std::size_t column = 0; column < config_.columns.size(); ++column) {
+    for (const auto& [row, cell] : *config_.columns[column]) {
+      const int r = row;
+      QObject::connect(cell, &QLineEdit::textChanged, this, [this, r, column] { cellChanged(r, column); });
+      cell->installEventFilter(this);
+    }
+  }
+  // The bar's value and maximum are the lists' scroll position; moving it
+  // refreshes the rows.
+  QObject::connect(config_.bar, &QScrollBar::rangeChanged, this,
+                   [this](int, int maximum) { config_.lists->setMaximum(maximum); });
+  QObject::connect(config_.bar, &QScrollBar::valueChanged, this, [this](int value) {
+    config_.lists->setTop(value);
+    refreshRows();
+  });
+}
+
+void ValueListBinding::cellChanged(int row, std::size_t column) {
+  if (loading_) return;
+  QLineEdit* cell = (*config_.columns[column])(row);
+  FilterLastCharacter(cell, true);
+  cell->end(false);
+  if (config_.lists->growForRow(row)) syncBar();
+  if (loading_) return;
+  config_.lists->store(row, column, cell->text().toStdString());
+  if (config_.afterStore) config_.afterStore(column);
+}
+
+void ValueListBinding::refreshRows() {
+  loading_ = true;
+  const ListWindow& lists = *config_.lists;
+  for (int row = 0; row < ListWindow::kRows; ++row) {
+    for (std::size_t column = 0; column < config_.columns.size(); ++column)
+      (*config_.columns[column])(row)->setText(QString::fromStdString(lists.shown(row, column)));
+    (*config_.rowNumbers)(row)->setText(QString::number(qint64(lists.top()) + row + 1));
+  }
+  loading_ = false;
+}
+
+void ValueListBinding::syncBar() {
+  config_.bar->setMaximum(config_.lists->maximum());
+  config_.bar->setValue(config_.lists->top());
+}
+
+void ValueListBinding::focusRow(int row, std::size_t column) {
+  QLineEdit* cell = (*config_.columns[column])(row);
+  cell->setFocus(Qt::OtherFocusReason);
+  cell->end(false);
+}
+
+void ValueListBinding::nextRow(int row, std::size_t column) {
+  const ListWindow::Move move = config_.lists->nextRow(row);
+  if (move.kind == ListWindow::Move::Focus) focusRow(move.row, column);
+  if (move.kind == ListWindow::Move::Scroll) {
+    syncBar();
+    refreshRows();
+  }
+}
+
+void ValueListBinding::previousRow(int row, std::size_t column) {
+  const ListWindow::Move move = config_.lists->previousRow(row);
+  if (move.kind == ListWindow::Move::Focus) focusRow(move.row, column);
+  if (move.kind == ListWindow::Move::Scroll) {
+    syncBar();
+    refreshRows();
+  }
+}
+
+bool ValueListBinding::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+  for (std::size_t column = 0; column < config_.columns.size(); ++column) {
+    for (const auto& [row, cell] : *config_.columns[column]) {
+      if (cell != watched) continue;
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const bool press = event->type() == QEvent::KeyPress;
+      const bool upActsOnRelease = config_.upOnReleaseInFirstColumn && column == 0;
+      switch (key->key()) {
+        case Qt::Key_Down:
+          if (press) nextRow(row, column);
+          return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+          if (press) nextRow(row, column);
+          return true;
+        case Qt::Key_Up:
+          if (press != upActsOnRelease) previousRow(row, column);
+          return true;
+        default:
+          return false;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace kelvasta

@@ -1,0 +1,68 @@
+#include "app/about_window.h"
+#include "app/click_label.h"
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/web_addresses.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+
+namespace kelvasta {
+
+void MainWindow::wireToolStrip() {
+  setWindowIcon(QIcon(QStringLiteral(":/icons/kelvasta.svg")));
+  const std::pair<int, const char*> icons[] = {{0, "import"}, {1, "export"}, {3, "tutorial"}, {4, "help"}};
+  for (const auto& [item, icon] : icons) {
+    QLabel* image = c_.Image7(item);
+    const QString path = QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon));
+    image->setPixmap(QIcon(path).pixmap(image->size()));
+  }
+  for (const auto& [item, area] : c_.Label28) {
+    const int i = item;
+    connect(area, &ClickLabel::pressed, this, [this, i] { setPressedLook(i, true); });
+    // The release belongs to the item that took the press, even after the
+    // pointer was dragged off it.
+    connect(area, &ClickLabel::released, this, [this, i] {
+      setPressedLook(i, false);
+      switch (i) {
+        case 0: ImportFromSpreadsheet(); break;
+        case 1: ExportToSpreadsheet(); break;
+        case 3: OpenTutorial(); break;
+        case 4: ensureAboutWindow(); OpenHelp(); break;
+        default: break;
+      }
+    });
+  }
+}
+
+void MainWindow::setPressedLook(int item, bool pressed) {
+  QWidget* picture = c_.Picture14(item);
+  picture->setAttribute(Qt::WA_StyledBackground, true);
+  picture->setStyleSheet(pressed ? QStringLiteral("background: palette(button); border: 1px inset palette(dark);")
+                                 : QStringLiteral("background: palette(button); border: none;"));
+}
+
+AboutWindow& MainWindow::ensureAboutWindow() {
+  if (about_ == nullptr) {
+    about_ = new AboutWindow(desktop_, this);
+    about_->Load();
+  }
+  return *about_;
+}
+
+void MainWindow::ShowAboutWindow() {
+  AboutWindow& about = ensureAboutWindow();
+  about.show();
+  // Without a screen there is no stacking order to change.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) about.raise();
+  about.activateWindow();
+}
+
+void MainWindow::OpenHomePage() { desktop_.openUrl(QString::fromLatin1(kHomePageAddress)); }
+
+void MainWindow::OpenTutorial() { desktop_.openUrl(TutorialPageAddress()); }
+
+void MainWindow::OpenHelp() { desktop_.openUrl(HelpPageAddress()); }
+
+}  // namespace kelvasta

@@ -1,0 +1,125 @@
+#include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/test_table.h"
+#include "interchange/workbook.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace kelvasta {
+
+namespace {
+
+const QString kFileTypes = QStringLiteral("Microsoft Excel 工作簿(*.xls *.xlsx)");
+const QString kNotice = QStringLiteral("提示");
+// The largest worksheet a workbook can hold; the lists take it whole.
+constexpr std::int64_t kMaxImportRows = 1048576;
+// Empty rows added behind the imported ones, so typing can go on below them.
+constexpr std::size_t kTrailingEmptyRows = 14;
+
+// The hourglass for the length of one operation.
+class BusyPointer {
+ public:
+  BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyPointer() { restore(); }
+  void restore() {
+    if (active_) QApplication::restoreOverrideCursor();
+    active_ = false;
+  }
+
+ private:
+  bool active_ = true;
+};
+
+bool HasWorkbookExtension(const QString& path) {
+  const QString lower = path.toLower();
+  return lower.endsWith(QStringLiteral(".xls")) || lower.endsWith(QStringLiteral(".xlsx"));
+}
+
+QString WithXlsExtension(const QString& path) {
+  return path.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".xls");
+}
+
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+}  // namespace
+
+// The workbook is read whole before anything changes: a wrong or unreadable
+// file leaves the typed data as it was and says why.
+void MainWindow::ImportFromSpreadsheet() {
+  const QString path = desktop_.askOpenFile(this, QStringLiteral("打开"), kFileTypes);
+  if (path.isEmpty()) return;
+  c_.Label14->setText(path);
+  if (!HasWorkbookExtension(path)) {
+    desktop_.showMessage(this, kNotice, QStringLiteral("请打开Excel文件！"));
+    return;
+  }
+  BusyPointer busy;
+  const bool groups = currentTest_ == kAnova;
+  ListWindow& lists = groups ? storage_.groupLists : storage_.twoColumnLists;
+  ReadResult read = ReadFirstWorksheet(path.toStdString(), int(lists.columnCount()), kMaxImportRows);
+  if (read.error != WorkbookError::None) {
+    busy.restore();
+    desktop_.showMessage(this, kNotice, FromUtf8(DescribeWorkbookError(read.error)));
+    return;
+  }
+
+  for (int r = 0; r < ListWindow::kRows; ++r) {
+    c_.Text2(r)->clear();
+    c_.Text1(r)->clear();
+  }
+  storage_.twoColumnLists.clearLists();
+  storage_.groupLists.clearLists();
+  const auto rows = static_cast<std::size_t>(read.sheet.lastUsedRow) + kTrailingEmptyRows;
+  for (std::size_t col = 0; col < lists.columnCount(); ++col) {
+    std::vector<std::string>& texts = read.sheet.columns.at(col);
+    ValueList& list = lists.column(col);
+    for (std::string& text : texts) list.append(text);
+    list.appendEmpty(rows - texts.size());
+    texts = {};
+  }
+
+  // Rows are written with the view at the top, so that row r stores item r.
+  QScrollBar* bar = groups ? c_.VSl1 : c_.VS1;
+  {
+    const QSignalBlocker blocker(bar);
+    bar->setValue(0);
+  }
+  lists.setTop(0);
+  for (int r = 0; r < ListWindow::kRows; ++r) {
+    if (groups) {
+      c_.Text30(r)->setText(QString::fromStdString(lists.column(0).item(std::size_t(r))));
+      c_.Text40(r)->setText(QString::fromStdString(lists.column(1).item(std::size_t(r))));
+      c_.Text50(r)->setText(QString::fromStdString(lists.column(2).item(std::size_t(r))));
+    } else {
+      c_.Text2(r)->setText(QString::fromStdString(lists.column(1).item(std::size_t(r))));
+      c_.Text1(r)->setText(QString::fromStdString(lists.column(0).item(std::size_t(r))));
+    }
+  }
+  bar->setMaximum(int(rows) - ListWindow::kRows);
+  bar->setValue(0);
+}
+
+// The file is written under a temporary name and renamed into place, so the
+// confirmation only follows a workbook that really is on disk.
+void MainWindow::ExportToSpreadsheet() {
+  const QString chosen = desktop_.askSaveFile(this, QStringLiteral("另存为"), kFileTypes);
+  if (chosen.isEmpty()) return;
+  c_.Label14->setText(chosen);
+  BusyPointer busy;
+  const ListWindow& lists = currentTest_ == kAnova ? storage_.groupLists : storage_.twoColumnLists;
+  std::vector<std::vector<std::string>> columns;
+  for (std::size_t col = 0; col < lists.columnCount(); ++col) columns.push_back(lists.column(col).items());
+  const WorkbookError error = WriteWorkbookXls(WithXlsExtension(c_.Label14->text()).toStdString(), columns);
+  busy.restore();
+  if (error == WorkbookError::None) {
+    desktop_.showMessage(this, kNotice, QStringLiteral("文件导出成功！"));
+  } else {
+    desktop_.showMessage(this, kNotice,
+                         QStringLiteral("文件导出失败！") + FromUtf8(DescribeWorkbookError(error)));
+  }
+}
+
+}  // namespace kelvasta

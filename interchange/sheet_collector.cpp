@@ -1,0 +1,66 @@
+#include "interchange/sheet_collector.h"
+
+#include <algorithm>
+
+namespace kelvasta {
+
+SheetCollector::SheetCollector(int columnCount, std::int64_t maxRows)
+    : columnCount_(std::max(columnCount, 0)), maxRows_(maxRows) {
+  sheet_.columns.resize(static_cast<std::size_t>(columnCount_));
+}
+
+void SheetCollector::ExpectRows(std::int64_t rows) {
+  if (rows <= 0 || rows > maxRows_ || rows > kMaxSheetRow) {
+    return;
+  }
+  for (std::vector<std::string>& column : sheet_.columns) {
+    column.reserve(static_cast<std::size_t>(rows));
+  }
+}
+
+WorkbookError SheetCollector::Check(std::int64_t row, std::int64_t column) {
+  if (row < 1 || row > kMaxSheetRow || column < 1 || column > kMaxSheetColumn) {
+    return WorkbookError::Corrupt;
+  }
+  if (row > maxRows_) {
+    return WorkbookError::TooManyRows;
+  }
+  sheet_.lastUsedRow = std::max(sheet_.lastUsedRow, row);
+  return WorkbookError::None;
+}
+
+WorkbookError SheetCollector::Add(std::int64_t row, std::int64_t column, std::string_view text) {
+  if (text.empty()) {
+    return WorkbookError::None;
+  }
+  if (WorkbookError error = Check(row, column); error != WorkbookError::None) {
+    return error;
+  }
+  if (!Keeps(column)) {
+    return WorkbookError::None;
+  }
+  std::vector<std::string>& cells = sheet_.columns[static_cast<std::size_t>(column - 1)];
+  auto index = static_cast<std::size_t>(row - 1);
+  if (index == cells.size()) {
+    cells.emplace_back(text);
+    return WorkbookError::None;
+  }
+  if (index > cells.size()) {
+    cells.resize(index + 1);
+  }
+  cells[index].assign(text);
+  return WorkbookError::None;
+}
+
+WorkbookError SheetCollector::MarkUsed(std::int64_t row, std::int64_t column) {
+  return Check(row, column);
+}
+
+SheetColumns SheetCollector::Finish() {
+  for (std::vector<std::string>& column : sheet_.columns) {
+    column.resize(static_cast<std::size_t>(sheet_.lastUsedRow));
+  }
+  return std::move(sheet_);
+}
+
+}  // namespace kelvasta

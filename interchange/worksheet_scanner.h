@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "interchange/sheet_collector.h"
+#include "interchange/workbook.h"
+
+namespace kelvasta {
+
+// Supplies the next bytes of a part: fills up to `size` bytes and gives how
+// many it filled, 0 at the end, or -1 when the part cannot be read further.
+using ByteSource = std::function<std::int64_t(char* buffer, std::size_t size)>;
+
+// Reads the cells of an .xlsx worksheet part (<worksheet>…<sheetData>) into
+// `sheet`, one buffer at a time, so memory does not grow with the part.
+//
+// A general XML parser spends most of a million-row sheet on work this part
+// never needs (attribute lists, namespace tables, UTF-16 conversion), so this
+// is a small scanner of its own: it finds tags and text, decodes the five
+// predefined entities, character references and CDATA, skips comments and
+// processing instructions, matches elements by local name (so any namespace
+// prefix works) and refuses document type declarations. It does not check
+// that the document is well formed beyond what the cells need, but a part
+// that ends before </sheetData> is Corrupt.
+//
+// Cells: <row r> and <c r> give positions; a row without r follows the
+// previous row and a cell without r the previous cell. Types: t="s" (index
+// into sharedStrings), "inlineStr" (<is>, runs joined, phonetic <rPh> left
+// out), "str" (formula text), "b", "e", "d" (ISO date, read as its serial
+// number in the 1900 or, with date1904, the 1904 system) and numbers.
+WorkbookError ScanWorksheet(const ByteSource& source, const std::vector<std::string>& sharedStrings,
+                            bool date1904, SheetCollector& sheet);
+
+// Decodes a cell reference such as "B12" into a 1-based column and row; the
+// row is 0 when the reference has only letters. False for anything else and
+// for positions past XFD1048576.
+bool ParseCellReference(std::string_view reference, std::int64_t& column, std::int64_t& row);
+
+}  // namespace kelvasta

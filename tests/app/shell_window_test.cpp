@@ -1,0 +1,87 @@
+// The calculator, the tool strip, the menus and the version window, driven
+// through the automation script.
+#include "tests/app/script_fixture.h"
+
+#include <QJsonArray>
+
+namespace kelvasta::testing {
+namespace {
+
+using ShellWindowTest = ScriptTest;
+
+// Calculator keys by caption.
+QString Keys(const QString& keys) {
+  static const QHash<QChar, QString> kButtons{
+      {u'7', "Command2(0)"}, {u'8', "Command2(1)"}, {u'9', "Command2(2)"},  {u'4', "Command2(3)"},
+      {u'5', "Command2(4)"}, {u'6', "Command2(5)"}, {u'1', "Command2(6)"},  {u'2', "Command2(7)"},
+      {u'3', "Command2(8)"}, {u'0', "Command2(9)"}, {u'.', "Command2(10)"}, {u'=', "Command4"},
+      {u'/', "Command5"},    {u'*', "Command6"},    {u'+', "Command7"},     {u'-', "Command8"},
+      {u'C', "Command21"},   {u'E', "Command22"}};
+  QString script;
+  for (QChar key : keys) script += QStringLiteral("click %1\n").arg(kButtons.value(key));
+  return script;
+}
+
+struct CalculatorCase {
+  const char* name;
+  const char* keys;
+  const char* display;
+};
+
+// Key sequences of the pocket calculator and what the display then shows.
+const CalculatorCase kCalculator[] = {
+    {"sum", "7+5=", "12"},
+    {"equals_again_adds_zero", "7+5==", "12"},
+    {"product_then_times_zero", "6*3==", "0"},
+    {"division_by_zero_keeps_display", "5/0=", "0"},
+    {"quarter", "1/4=", "0.25"},
+    {"negative_then_divided", "1-4=/4=", "-0.75"},
+    {"point_first", ".5", "0.5"},
+    {"operator_completes_with_new_operator", "2+3*4=", "24"},
+    {"ce_keeps_the_operator", "12+3E4=", "4"},
+};
+
+TEST_F(ShellWindowTest, CalculatorKeys) {
+  for (const CalculatorCase& c : kCalculator) {
+    SCOPED_TRACE(c.name);
+    SetUp();  // a fresh calculator for each sequence
+    const QJsonObject dump = RunAndDump(Keys(QString::fromLatin1(c.keys)));
+    EXPECT_EQ(Text(dump, QStringLiteral("Text5")), QString::fromLatin1(c.display));
+  }
+}
+
+TEST_F(ShellWindowTest, VersionWindowIsCreatedOnceAndOpensTheHomePage) {
+  QJsonObject dump = RunAndDump(QString());
+  EXPECT_FALSE(dump.value(QStringLiteral("controls")).toObject().contains(QStringLiteral("AboutWindow")));
+  dump = RunAndDump(QStringLiteral("menu 版本信息\nmenu 版本信息\nclick AboutWindow.Label7"));
+  EXPECT_EQ(Text(dump, QStringLiteral("AboutWindow")), QStringLiteral("版本信息"));
+  EXPECT_TRUE(Control(dump, QStringLiteral("AboutWindow")).value(QStringLiteral("visible")).toBool());
+  EXPECT_EQ(Text(dump, QStringLiteral("AboutWindow.Label7")), QStringLiteral("https://kelvasta.org/"));
+  EXPECT_EQ(dump.value(QStringLiteral("opened")).toArray(), QJsonArray{QStringLiteral("https://kelvasta.org/")});
+  EXPECT_EQ(window_->findChildren<QWidget*>(QStringLiteral("AboutWindow")).size(), 1);
+}
+
+TEST_F(ShellWindowTest, LinksOpenTheShippedPagesAndTheHomePage) {
+  const QJsonObject dump =
+      RunAndDump(QStringLiteral("click Label28(3)\nclick Label28(4)\nmenu 医学统计学傻瓜教程\nmenu 访问作者主页"));
+  const QJsonArray opened = dump.value(QStringLiteral("opened")).toArray();
+  ASSERT_EQ(opened.size(), 4);
+  EXPECT_TRUE(opened[0].toString().endsWith(QStringLiteral("/docs/tutorial/index.html")));
+  EXPECT_TRUE(opened[1].toString().endsWith(QStringLiteral("/docs/help/index.html")));
+  EXPECT_EQ(opened[2], opened[0]);
+  EXPECT_EQ(opened[3].toString(), QStringLiteral("https://kelvasta.org/"));
+  // The help item needs the version window as its owner: created, not shown.
+  EXPECT_FALSE(Control(dump, QStringLiteral("AboutWindow")).value(QStringLiteral("visible")).toBool());
+}
+
+TEST_F(ShellWindowTest, DisabledSpreadsheetItemsDoNothing) {
+  const QJsonObject dump =
+      RunAndDump(QStringLiteral("click Command1(3)\nanswer /nonexistent.xls\nclick Label28(0)\nmenu 从Excel导入数据"));
+  EXPECT_TRUE(dump.value(QStringLiteral("messages")).toArray().isEmpty());
+  // The queued answer is still there: no dialog was asked.
+  const QJsonObject after = RunAndDump(QStringLiteral("click Command1(0)\nmenu 从Excel导入数据"));
+  EXPECT_EQ(after.value(QStringLiteral("messages")).toArray().size(), 1);
+}
+
+}  // namespace
+}  // namespace kelvasta::testing

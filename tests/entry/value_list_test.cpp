@@ -1,0 +1,66 @@
+#include "entry/value_list.h"
+
+#include <gtest/gtest.h>
+
+#include "stats/raw_value.h"
+#include "tests/stats/case_table.h"
+
+namespace kelvasta {
+namespace {
+
+using testing::ForEachCase;
+
+struct RawCase {
+  const char* name;
+  const char* text;
+  std::int64_t raw;
+  const char* source;
+};
+
+TEST(ValueList, ValuesAreTheCurrencyCountsOfTheItems) {
+  // clang-format off
+  std::vector<RawCase> cases{
+      {"whole", "12", 120000, "12 · 10^4"},
+      {"decimal", "12.5", 125000, "12.5 · 10^4"},
+      {"negative", "-0.25", -2500, "-0.25 · 10^4"},
+      {"fifth decimal up", "1.23456", 12346, "1.2346 after rounding"},
+      {"tie to even down", "1.23445", 12344, "halves to even: 1.2344"},
+      {"tie to even up", "1.23455", 12346, "halves to even: 1.2346"},
+      {"exponent", "1.5E2", 1500000, "150"},
+      {"empty", "", kMissingRaw, "no value in the row"},
+      {"lone minus", "-", kMissingRaw, "half-typed number"},
+      {"lone point", ".", kMissingRaw, "half-typed number"},
+      {"letter inside", "1a2", kMissingRaw, "pasted text, not a number as a whole"},
+      {"header text", "第 1 组", kMissingRaw, "a spreadsheet header"},
+      {"beyond Currency", "1E30", kMissingRaw, "outside the Currency range"},
+  };
+  // clang-format on
+  ForEachCase(cases, [](const RawCase& c) {
+    ValueList list;
+    list.append(c.text);
+    EXPECT_EQ(list.values().at(0), c.raw);
+    list.setItem(0, "7");
+    list.setItem(0, c.text);
+    EXPECT_EQ(list.values().at(0), c.raw);
+    EXPECT_EQ(list.item(0), c.text);
+  });
+}
+
+TEST(ValueList, ValuesStayInStepWithTheItems) {
+  ValueList list;
+  list.append("3");
+  list.appendEmpty(2);
+  list.setItem(2, "4");
+  EXPECT_EQ(list.items(), (std::vector<std::string>{"3", "", "4"}));
+  EXPECT_EQ(list.values(), (std::vector<std::int64_t>{30000, kMissingRaw, 40000}));
+  list.setItem(0, "");
+  EXPECT_EQ(list.values().front(), kMissingRaw);
+  EXPECT_THROW(list.setItem(3, "1"), std::out_of_range);
+  EXPECT_EQ(list.values().size(), 3u);
+  list.clear();
+  EXPECT_EQ(list.count(), 0u);
+  EXPECT_TRUE(list.values().empty());
+}
+
+}  // namespace
+}  // namespace kelvasta
