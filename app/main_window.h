@@ -32,6 +32,8 @@ class MainWindow : public QMainWindow {
   int CurrentTest() const { return currentTest_; }
   const Controls& controls() const { return c_; }
   const Storage& storage() const { return storage_; }
+  // For benchmarks and tests that need lists larger than anyone types.
+  Storage& storage() { return storage_; }
   // Every named control, in the order the form creates them.
   const std::vector<QWidget*>& namedControls() const { return factory_.controls(); }
   // The menu entries, for the automation script.

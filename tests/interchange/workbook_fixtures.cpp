@@ -251,4 +251,20 @@ bool PythonHas(const std::string& module) {
   return RunPython("import " + module + "\n", output) == 0;
 }
 
+bool HasLibreOffice() { return std::system("command -v soffice > /dev/null 2>&1") == 0; }
+
+std::string ConvertWithLibreOffice(const std::string& input, const std::string& filter,
+                                   const std::string& extension, const std::string& folder) {
+  std::filesystem::path profile = std::filesystem::path(folder) / "libreoffice-profile";
+  std::string command = "soffice -env:UserInstallation=file://" + profile.string() +
+                        " --headless --convert-to '" + filter + "' --outdir '" + folder + "' '" + input +
+                        "' > /dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) {
+    return "";
+  }
+  std::filesystem::path output =
+      std::filesystem::path(folder) / std::filesystem::path(input).stem().concat("." + extension);
+  return std::filesystem::exists(output) ? output.string() : "";
+}
+
 }  // namespace kelvasta::testing

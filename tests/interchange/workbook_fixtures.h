@@ -94,4 +94,11 @@ int RunPython(const std::string& script, std::string& output);
 // True when /usr/bin/python3 can import the module.
 bool PythonHas(const std::string& module);
 
+// True when LibreOffice (soffice) is installed.
+bool HasLibreOffice();
+// Converts `input` with LibreOffice into `folder` ("xlsx", "xls:MS Excel 97",
+// "csv:…" filters); the path of the result, or "" when the conversion failed.
+std::string ConvertWithLibreOffice(const std::string& input, const std::string& filter,
+                                   const std::string& extension, const std::string& folder);
+
 }  // namespace kelvasta::testing

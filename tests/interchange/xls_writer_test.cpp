@@ -330,18 +330,17 @@ TEST(XlsIndependentReaders, XlrdReadsTheSameCells) {
 
 // LibreOffice is a large install, so this runs only where soffice is there.
 TEST(XlsIndependentReaders, LibreOfficeConvertsItToTheSameCells) {
-  if (std::system("command -v soffice > /dev/null 2>&1") != 0) {
+  if (!testing::HasLibreOffice()) {
     GTEST_SKIP() << "LibreOffice (soffice) is not installed";
   }
   TempDir dir;
   std::string path = dir.File("calc.xls");
   ASSERT_EQ(WriteWorkbookXls(path, kMixed), WorkbookError::None);
   // CSV export: comma separated, double quotes, UTF-8 (character set 76).
-  std::string command = "soffice -env:UserInstallation=file://" + dir.File("profile") +
-                        " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir " +
-                        dir.path().string() + " " + path + " > /dev/null 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  std::ifstream csv(dir.File("calc.csv"));
+  std::string csvPath =
+      testing::ConvertWithLibreOffice(path, "csv:Text - txt - csv (StarCalc):44,34,76", "csv", dir.path().string());
+  ASSERT_FALSE(csvPath.empty());
+  std::ifstream csv(csvPath);
   std::string line;
   std::size_t row = 0;
   while (std::getline(csv, line)) {

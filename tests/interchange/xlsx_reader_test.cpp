@@ -256,5 +256,31 @@ TEST(XlsxReader, XlsxWriterWorkbooks) {
   }
 }
 
+// LibreOffice's own writers: our .xls converted to .xlsx and back to .xls
+// by LibreOffice must read as the same cells (skipped without LibreOffice).
+TEST(XlsxReader, LibreOfficeWorkbooks) {
+  if (!testing::HasLibreOffice()) {
+    GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+  }
+  Columns columns{{"5", "7.25", "", "血压", "-0.001", "1E+15"}, {"TRUE", "text", "", "", "3", ""}};
+  for (int i = 0; i < 300; ++i) {
+    columns[0].push_back(std::to_string(i * 7) + ".5");
+    columns[1].push_back(i % 3 == 0 ? "组" + std::to_string(i) : "");
+  }
+  testing::TempDir dir;
+  std::string source = dir.File("source.xls");
+  ASSERT_EQ(WriteWorkbookXls(source, columns), WorkbookError::None);
+  std::string xlsx = testing::ConvertWithLibreOffice(source, "xlsx", "xlsx", dir.File("xlsx"));
+  std::string xls = testing::ConvertWithLibreOffice(source, "xls:MS Excel 97", "xls", dir.File("xls"));
+  ASSERT_FALSE(xlsx.empty());
+  ASSERT_FALSE(xls.empty());
+  for (const std::string& path : {xlsx, xls}) {
+    SCOPED_TRACE(path);
+    ReadResult read = ReadFirstWorksheet(path, 2, 1000);
+    ASSERT_EQ(read.error, WorkbookError::None);
+    EXPECT_EQ(read.sheet.columns, columns);
+  }
+}
+
 }  // namespace
 }  // namespace kelvasta
