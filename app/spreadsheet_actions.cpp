@@ -76,6 +76,7 @@ void MainWindow::ImportFromSpreadsheet() {
   for (std::size_t col = 0; col < lists.columnCount(); ++col) {
     std::vector<std::string>& texts = read.sheet.columns.at(col);
     ValueList& list = lists.column(col);
+    list.reserve(rows);
     for (std::string& text : texts) list.append(text);
     list.appendEmpty(rows - texts.size());
     texts = {};

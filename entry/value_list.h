@@ -20,6 +20,12 @@ class ValueList {
   void setItem(std::size_t index, std::string_view text);
   void append(std::string_view text);
   void appendEmpty(std::size_t howMany);
+  // Room for `count` items in all, so that filling a long list does not
+  // reallocate (and briefly double) its storage on the way.
+  void reserve(std::size_t count) {
+    items_.reserve(count);
+    values_.reserve(count);
+  }
   void clear();
   const std::vector<std::string>& items() const { return items_; }
   // values()[k] is ReadRawValue(item(k)).
