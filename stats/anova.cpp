@@ -57,13 +57,13 @@ struct SumsOfSquares {
 SumsOfSquares ComputeSums(const ThreeGroups& groups) {
   double total = 0;
   double weightedMeans = 0;
-  for (const GroupSummary& g : groups) {
+  for (const GroupStatistics& g : groups) {
     total += g.count;
     weightedMeans += g.count * g.mean;
   }
   double grandMean = weightedMeans / total;
   SumsOfSquares s;
-  for (const GroupSummary& g : groups) {
+  for (const GroupStatistics& g : groups) {
     double deviation = g.mean - grandMean;
     s.between += g.count * deviation * deviation;
     s.within += (g.count - 1) * g.sd * g.sd;

@@ -15,8 +15,8 @@ namespace {
 // One result line; nullopt when t has no value (a standard error that is
 // not positive, means beyond the double range).
 std::optional<std::string> PairLine(const GroupPair& pair, const ThreeGroups& groups, double mse, double df) {
-  const GroupSummary& gi = groups[pair.first];
-  const GroupSummary& gj = groups[pair.second];
+  const GroupStatistics& gi = groups[pair.first];
+  const GroupStatistics& gj = groups[pair.second];
   double se = std::sqrt(mse * (1 / gi.count + 1 / gj.count));
   if (!(se > 0)) {
     return std::nullopt;

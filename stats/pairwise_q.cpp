@@ -67,8 +67,8 @@ struct QRows {
 // positive, means beyond the double range).
 std::optional<std::string> PairLine(const GroupPair& pair, const ThreeGroups& groups, double mse,
                                     const std::string& middleMean, QRows rows) {
-  const GroupSummary& gi = groups[pair.first];
-  const GroupSummary& gj = groups[pair.second];
+  const GroupStatistics& gi = groups[pair.first];
+  const GroupStatistics& gj = groups[pair.second];
   double se = std::sqrt((mse / 2) * (1 / gi.count + 1 / gj.count));
   if (!(se > 0)) {
     return std::nullopt;

@@ -9,13 +9,13 @@
 namespace kelvasta {
 
 // Mean, standard deviation and size of one group, as typed.
-struct GroupSummary {
+struct GroupStatistics {
   double mean = 0;
   double sd = 0;
   double count = 0;
 };
 
-using ThreeGroups = std::array<GroupSummary, 3>;
+using ThreeGroups = std::array<GroupStatistics, 3>;
 
 // The nine summary cells (X1, S1, N1, X2, S2, N2, X3, S3, N3), each read
 // leniently after trimming blanks. nullopt when a cell is missing: its text

@@ -12,11 +12,7 @@ namespace kelvasta {
 
 namespace {
 
-std::array<std::string, 9> SummaryCells(const Controls& c) {
-  std::array<std::string, 9> texts;
-  for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = CellText(c.Text41(int(k)));
-  return texts;
-}
+std::array<std::string, 9> SummaryCells(const Controls& c) { return CellTexts<9>(c.Text41); }
 
 void ClearPairwiseLines(const Controls& c) {
   c.Label10->clear();

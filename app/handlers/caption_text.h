@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/control_array.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QString>
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -15,6 +18,14 @@ inline QString ToQString(std::string_view text) {
 }
 
 inline std::string CellText(const QLineEdit* cell) { return cell->text().toStdString(); }
+
+// The texts of cells 0 to N - 1 of a control array, in index order.
+template <std::size_t N>
+std::array<std::string, N> CellTexts(const ControlArray<QLineEdit>& cells) {
+  std::array<std::string, N> texts;
+  for (std::size_t i = 0; i < N; ++i) texts[i] = CellText(cells(int(i)));
+  return texts;
+}
 
 inline void SetCaption(QLabel* label, std::string_view text) { label->setText(ToQString(text)); }
 

@@ -14,9 +14,7 @@ namespace {
 // The 2 x 2 grid serves the fourfold and the paired chi-square tests; the
 // title tells which one follows the totals.
 void RecomputeCountTable(const Controls& c) {
-  std::array<std::string, 4> texts;
-  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = CellText(c.Text11(int(i)));
-  const CountTotals totals = ComputeCountTotals(texts);
+  const CountTotals totals = ComputeCountTotals(CellTexts<4>(c.Text11));
   for (std::size_t i = 0; i < totals.captions.size(); ++i) SetCaption(c.Label18(int(i)), totals.captions[i]);
 
   if (TitleIs(c.Label1, kTitleFourfold)) {

@@ -9,9 +9,7 @@ namespace kelvasta {
 namespace {
 
 void RecomputeOrdinalTable(const Controls& c) {
-  std::array<std::string, 8> texts;
-  for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = CellText(c.Text12(int(k)));
-  const OrdinalCaptions out = RankSumRidit(texts);
+  const OrdinalCaptions out = RankSumRidit(CellTexts<8>(c.Text12));
   for (const auto& [index, caption] : out.totals) SetCaption(c.Label18(index), caption);
   SetCaption(c.Label20(9), out.rankSumZ);
   SetCaption(c.Label5(44), out.rankSumVerdict);

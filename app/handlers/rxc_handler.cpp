@@ -9,9 +9,7 @@ namespace kelvasta {
 namespace {
 
 void RecomputeRxcTable(const Controls& c) {
-  std::array<std::string, 12> texts;
-  for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = CellText(c.Text111(int(k)));
-  const RxcCaptions out = RxcChiSquare(texts);
+  const RxcCaptions out = RxcChiSquare(CellTexts<12>(c.Text111));
   for (const auto& [index, caption] : out.totals) SetCaption(c.Label18(index), caption);
   for (std::size_t k = 0; k < out.theoretical.size(); ++k) SetCaption(c.Label21(int(k)), out.theoretical[k]);
   SetCaption(c.Label5(37), out.critical05);

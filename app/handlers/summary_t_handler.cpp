@@ -10,9 +10,7 @@ namespace {
 
 void RecomputeSummaryT(const Controls& c, const Storage& s) {
   c.Label107(1)->clear();
-  std::array<std::string, 6> texts;
-  for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = CellText(c.Text4(int(k)));
-  const SummaryTCaptions out = SummaryTTest(texts, s.Text14);
+  const SummaryTCaptions out = SummaryTTest(CellTexts<6>(c.Text4), s.Text14);
   SetCaption(c.Label5(3), out.critical05);
   SetCaption(c.Label5(4), out.critical01);
   SetCaption(c.Label5(5), out.critical001);

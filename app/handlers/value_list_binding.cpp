@@ -66,17 +66,7 @@ void ValueListBinding::focusRow(int row, std::size_t column) {
   cell->end(false);
 }
 
-void ValueListBinding::nextRow(int row, std::size_t column) {
-  const ListWindow::Move move = config_.lists->nextRow(row);
-  if (move.kind == ListWindow::Move::Focus) focusRow(move.row, column);
-  if (move.kind == ListWindow::Move::Scroll) {
-    syncBar();
-    refreshRows();
-  }
-}
-
-void ValueListBinding::previousRow(int row, std::size_t column) {
-  const ListWindow::Move move = config_.lists->previousRow(row);
+void ValueListBinding::move(const ListWindow::Move& move, std::size_t column) {
   if (move.kind == ListWindow::Move::Focus) focusRow(move.row, column);
   if (move.kind == ListWindow::Move::Scroll) {
     syncBar();
@@ -94,14 +84,14 @@ bool ValueListBinding::eventFilter(QObject* watched, QEvent* event) {
       const bool upActsOnRelease = config_.upOnReleaseInFirstColumn && column == 0;
       switch (key->key()) {
         case Qt::Key_Down:
-          if (press) nextRow(row, column);
+          if (press) move(config_.lists->nextRow(row), column);
           return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-          if (press) nextRow(row, column);
+          if (press) move(config_.lists->nextRow(row), column);
           return true;
         case Qt::Key_Up:
-          if (press != upActsOnRelease) previousRow(row, column);
+          if (press != upActsOnRelease) move(config_.lists->previousRow(row), column);
           return true;
         default:
           return false;

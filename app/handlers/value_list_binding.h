@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/control_array.h"
+#include "entry/list_window.h"
 
 #include <QObject>
 
@@ -13,7 +14,6 @@ class QScrollBar;
 
 namespace kelvasta {
 
-class ListWindow;
 
 // Binds ten rows of entry cells and a scroll bar to the value lists behind
 // them: the change handling of a cell (filter, growth, store, hand-over),
@@ -44,8 +44,8 @@ class ValueListBinding : public QObject {
 
  private:
   void cellChanged(int row, std::size_t column);
-  void nextRow(int row, std::size_t column);
-  void previousRow(int row, std::size_t column);
+  // Carries out a key's move: focus another row, or scroll and refresh.
+  void move(const ListWindow::Move& move, std::size_t column);
   void focusRow(int row, std::size_t column);
   void syncBar();
 
