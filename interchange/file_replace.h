@@ -4,14 +4,21 @@
 #include <span>
 #include <string>
 
+#include "interchange/workbook.h"
+
 namespace kelvasta {
 
 // Writes `bytes` to a new hidden file in the folder of `path`, flushes it to
 // the disk and renames it over `path`, so that a reader sees either the old
 // file or the whole new one, never part of it. A file that was there keeps
-// its permissions; a new one gets the usual ones (0666 less the umask). On
-// any failure the temporary file is removed, `path` is left as it was and
-// the result is false.
-bool ReplaceFileContents(const std::string& path, std::span<const std::byte> bytes);
+// its permissions; a new one gets the usual ones (0666 less the umask).
+// A symbolic link is followed to the file it names (which need not exist
+// yet): that file is replaced, from a temporary file in its own folder, and
+// the link stays. An existing file the user may not write, or that has no
+// write permission at all (which root could otherwise write), is left alone
+// and gives ReadOnlyFile; anything but a regular file, and every other
+// failure, gives CannotWrite. On any failure the temporary file is removed
+// and the file is left as it was.
+WorkbookError ReplaceFileContents(const std::string& path, std::span<const std::byte> bytes);
 
 }  // namespace kelvasta

@@ -4,9 +4,25 @@
 
 namespace kelvasta {
 
-SheetCollector::SheetCollector(int columnCount, std::int64_t maxRows)
-    : columnCount_(std::max(columnCount, 0)), maxRows_(maxRows) {
+SheetCollector::SheetCollector(int columnCount, std::int64_t maxRows, const ReadLimits& limits)
+    : columnCount_(std::max(columnCount, 0)), maxRows_(maxRows), limits_(limits) {
   sheet_.columns.resize(static_cast<std::size_t>(columnCount_));
+}
+
+WorkbookError SheetCollector::Hold(std::size_t bytes) {
+  if (bytes > limits_.maxHeldBytes - std::min(held_, limits_.maxHeldBytes)) {
+    held_ = limits_.maxHeldBytes;  // stays refused
+    return WorkbookError::TooMuchText;
+  }
+  held_ += bytes;
+  return WorkbookError::None;
+}
+
+WorkbookError SheetCollector::HoldText(std::size_t bytes) {
+  if (bytes > limits_.maxTextBytes) {
+    return WorkbookError::TooMuchText;
+  }
+  return Hold(sizeof(std::string) + bytes);
 }
 
 void SheetCollector::ExpectRows(std::int64_t rows) {
@@ -38,6 +54,9 @@ WorkbookError SheetCollector::Add(std::int64_t row, std::int64_t column, std::st
   }
   if (!Keeps(column)) {
     return WorkbookError::None;
+  }
+  if (WorkbookError error = HoldText(text.size()); error != WorkbookError::None) {
+    return error;
   }
   std::vector<std::string>& cells = sheet_.columns[static_cast<std::size_t>(column - 1)];
   auto index = static_cast<std::size_t>(row - 1);

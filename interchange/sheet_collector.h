@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,7 +19,18 @@ inline constexpr std::int64_t kMaxSheetColumn = 16384;
 // column. Rows and columns are 1-based.
 class SheetCollector {
  public:
-  SheetCollector(int columnCount, std::int64_t maxRows);
+  SheetCollector(int columnCount, std::int64_t maxRows, const ReadLimits& limits = {});
+
+  const ReadLimits& limits() const { return limits_; }
+
+  // Counts `bytes` more held by the read: TooMuchText once the total passes
+  // limits().maxHeldBytes. Shared strings and relationships are counted
+  // through this, the cells kept by Add itself.
+  WorkbookError Hold(std::size_t bytes);
+
+  // Hold() for one text kept in a std::string: its bytes and bookkeeping;
+  // TooMuchText for a text past limits().maxTextBytes.
+  WorkbookError HoldText(std::size_t bytes);
 
   // The sheet announces about this many rows (its dimension): storage for
   // them is reserved when they fit within maxRows.
@@ -28,7 +40,8 @@ class SheetCollector {
   bool Keeps(std::int64_t column) const { return column >= 1 && column <= columnCount_; }
 
   // Records a cell. Outside the sheet's limits gives Corrupt; a non-empty
-  // cell below maxRows gives TooManyRows. An empty text changes nothing; a
+  // cell below maxRows gives TooManyRows; a kept text beyond the limits
+  // TooMuchText. An empty text changes nothing; a
   // later cell at the same place replaces an earlier one.
   WorkbookError Add(std::int64_t row, std::int64_t column, std::string_view text);
 
@@ -43,6 +56,8 @@ class SheetCollector {
 
   std::int64_t columnCount_;
   std::int64_t maxRows_;
+  ReadLimits limits_;
+  std::size_t held_ = 0;
   SheetColumns sheet_;
 };
 

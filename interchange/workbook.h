@@ -17,12 +17,30 @@ enum class WorkbookError {
   Corrupt,
   TooManyRows,
   TooManyRowsForXls,
-  CannotWrite
+  CannotWrite,
+  TooMuchText,     // the file holds more text than a read may keep (ReadLimits)
+  OutOfMemory,     // the memory ran out while reading
+  NotARegularFile, // a folder, named pipe, device or socket was chosen
+  ReadOnlyFile     // the file to be replaced may not be written
 };
 
 // A short Chinese sentence naming the problem, for a message box
 // ("文件已损坏或不完整。"); the empty text for WorkbookError::None.
 std::string_view DescribeWorkbookError(WorkbookError error);
+
+// What one read may hold. A workbook beyond these is refused with
+// TooMuchText before memory runs short, whatever its size on disk.
+struct ReadLimits {
+  // One cell text or shared string, in UTF-8 bytes: Excel stops at 32,767
+  // characters (at most 98,301 bytes); other writers may go a little past.
+  std::size_t maxTextBytes = std::size_t{1} << 20;
+  // Entries of the shared string table, and relationships of one part.
+  std::size_t maxSharedStrings = std::size_t{8} << 20;
+  // All texts held at once: shared strings, relationships and the cells
+  // kept, each counted with the bookkeeping of a std::string, and the
+  // uncompressed workbook stream of an .xls.
+  std::size_t maxHeldBytes = std::size_t{512} << 20;
+};
 
 struct SheetColumns {
   // 1-based number of the last row holding a non-empty cell in any column;
@@ -54,12 +72,16 @@ struct ReadResult {
 // A sheet whose lastUsedRow exceeds maxRows gives TooManyRows. A missing or
 // unreadable file gives CannotOpen, a file of any other kind NotAWorkbook, a
 // password-protected workbook Encrypted, and damaged or truncated content
-// Corrupt; on every error the sheet is empty.
-ReadResult ReadFirstWorksheet(const std::string& path, int columnCount, std::int64_t maxRows);
+// Corrupt. Anything but a regular file (a folder, a named pipe, a device) is
+// NotARegularFile and is never opened in a way that could wait. A workbook
+// beyond `limits` is TooMuchText; running out of memory anyway gives
+// OutOfMemory. On every error the sheet is empty.
+ReadResult ReadFirstWorksheet(const std::string& path, int columnCount, std::int64_t maxRows,
+                              const ReadLimits& limits = {});
 
 // The same for a workbook held in memory.
 ReadResult ReadFirstWorksheetFromMemory(std::span<const std::byte> bytes, int columnCount,
-                                        std::int64_t maxRows);
+                                        std::int64_t maxRows, const ReadLimits& limits = {});
 
 // Writes a genuine Excel 97-2003 workbook (BIFF8 in an OLE2 compound file)
 // holding one sheet, no header row: columns[c][k] goes to cell (k + 1, c + 1).
@@ -70,7 +92,10 @@ ReadResult ReadFirstWorksheetFromMemory(std::span<const std::byte> bytes, int co
 // TooManyRowsForXls (empty rows after it write no cells and do not count),
 // more than 256 columns CannotWrite; both before anything is written. The
 // file is written to a temporary file in the same folder and renamed into
-// place, so an existing file is either replaced whole or left as it was.
+// place, so an existing file is either replaced whole or left as it was. An
+// existing file the user may not write (or that has no write permission at
+// all) is left alone and gives ReadOnlyFile. A symbolic link is followed: the
+// file it points to is replaced and the link stays.
 WorkbookError WriteWorkbookXls(const std::string& path,
                                const std::vector<std::vector<std::string>>& columns);
 

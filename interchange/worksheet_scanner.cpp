@@ -1,9 +1,12 @@
 #include "interchange/worksheet_scanner.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "interchange/cell_text.h"
 
@@ -127,34 +130,65 @@ CellType CellTypeOf(std::string_view t) {
   return CellType::Other;
 }
 
-class Scanner {
+// What the tokenizer hands its markup and text to.
+class MarkupHandler {
  public:
-  Scanner(const ByteSource& source, const std::vector<std::string>& sharedStrings, bool date1904,
-          SheetCollector& sheet)
-      : source_(source), sharedStrings_(sharedStrings), date1904_(date1904), sheet_(sheet) {}
+  virtual ~MarkupHandler() = default;
+  // Where character data goes now; nullptr while it is not kept.
+  virtual std::string* TextTarget() = 0;
+  virtual WorkbookError Start(std::string_view name, std::string_view attributes, bool selfClosing) = 0;
+  virtual WorkbookError End(std::string_view name) = 0;
+  // True once the part holds nothing more of interest.
+  virtual bool Done() const = 0;
+};
 
-  WorkbookError Run();
+// Splits a part into markup and character data, one buffer at a time.
+class Tokenizer {
+ public:
+  Tokenizer(const ByteSource& source, std::size_t maxTextBytes)
+      : source_(source), maxTextBytes_(maxTextBytes) {}
+
+  // Feeds the part to `handler` until it is done; a part that ends first is
+  // Corrupt, a kept text longer than maxTextBytes TooMuchText.
+  WorkbookError Run(MarkupHandler& handler);
 
  private:
   bool Refill();
   std::size_t MarkupLength() const;
-  WorkbookError HandleMarkup(std::string_view markup);
-  WorkbookError HandleStart(std::string_view name, std::string_view attributes, bool selfClosing);
-  WorkbookError HandleEnd(std::string_view name);
-  WorkbookError StartCell(std::string_view attributes);
-  WorkbookError FinishCell();
-  bool Collecting() const { return inValue_ || (inInlineText_ && !inPhonetic_); }
-  std::string& Target() { return inValue_ ? value_ : inline_; }
+  WorkbookError HandleMarkup(std::string_view markup, MarkupHandler& handler);
+  WorkbookError CheckLength(const std::string& text) const {
+    return text.size() > maxTextBytes_ ? WorkbookError::TooMuchText : WorkbookError::None;
+  }
 
   const ByteSource& source_;
-  const std::vector<std::string>& sharedStrings_;
-  bool date1904_;
-  SheetCollector& sheet_;
-
+  std::size_t maxTextBytes_;
   std::vector<char> buffer_ = std::vector<char>(kInitialBuffer);
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool atEnd_ = false;
+};
+
+class WorksheetHandler final : public MarkupHandler {
+ public:
+  WorksheetHandler(const std::vector<std::string>& sharedStrings, bool date1904, SheetCollector& sheet)
+      : sharedStrings_(sharedStrings), date1904_(date1904), sheet_(sheet) {}
+
+  std::string* TextTarget() override {
+    if (inValue_) return &value_;
+    if (inInlineText_ && !inPhonetic_) return &inline_;
+    return nullptr;
+  }
+  WorkbookError Start(std::string_view name, std::string_view attributes, bool selfClosing) override;
+  WorkbookError End(std::string_view name) override;
+  bool Done() const override { return done_; }
+
+ private:
+  WorkbookError StartCell(std::string_view attributes);
+  WorkbookError FinishCell();
+
+  const std::vector<std::string>& sharedStrings_;
+  bool date1904_;
+  SheetCollector& sheet_;
 
   bool inSheetData_ = false;
   bool done_ = false;
@@ -174,11 +208,70 @@ class Scanner {
   std::string converted_;
 };
 
+// <sst><si> items: the <t> texts of an item joined, phonetic <rPh> left out.
+class SharedStringsHandler final : public MarkupHandler {
+ public:
+  SharedStringsHandler(SheetCollector& sheet, std::vector<std::string>& out) : sheet_(sheet), out_(out) {}
+
+  std::string* TextTarget() override { return inItem_ && textDepth_ > 0 && phoneticDepth_ == 0 ? &item_ : nullptr; }
+  WorkbookError Start(std::string_view name, std::string_view, bool selfClosing) override {
+    if (name == "sst") {
+      done_ = selfClosing;
+    } else if (name == "si") {
+      item_.clear();
+      inItem_ = true;
+      textDepth_ = 0;
+      phoneticDepth_ = 0;
+      return selfClosing ? FinishItem() : WorkbookError::None;
+    } else if (!selfClosing && name == "t") {
+      ++textDepth_;
+    } else if (!selfClosing && name == "rPh") {
+      ++phoneticDepth_;
+    }
+    return WorkbookError::None;
+  }
+  WorkbookError End(std::string_view name) override {
+    if (name == "sst") {
+      done_ = true;
+    } else if (name == "si") {
+      return inItem_ ? FinishItem() : WorkbookError::None;
+    } else if (name == "t" && textDepth_ > 0) {
+      --textDepth_;
+    } else if (name == "rPh" && phoneticDepth_ > 0) {
+      --phoneticDepth_;
+    }
+    return WorkbookError::None;
+  }
+  bool Done() const override { return done_; }
+
+ private:
+  WorkbookError FinishItem() {
+    inItem_ = false;
+    if (out_.size() >= sheet_.limits().maxSharedStrings) {
+      return WorkbookError::TooMuchText;
+    }
+    DecodeOoxmlEscapes(item_);
+    if (WorkbookError error = sheet_.HoldText(item_.size()); error != WorkbookError::None) {
+      return error;
+    }
+    out_.push_back(item_);
+    return WorkbookError::None;
+  }
+
+  SheetCollector& sheet_;
+  std::vector<std::string>& out_;
+  std::string item_;
+  bool inItem_ = false;
+  int textDepth_ = 0;
+  int phoneticDepth_ = 0;
+  bool done_ = false;
+};
+
 // Moves the unread bytes [pos_, end_) to the front and reads more after
 // them, growing the buffer when they fill it. False at the end of the part,
 // on a read error and for a token longer than kMaxToken: all of them leave a
 // token or the sheet unfinished, which the caller reports as Corrupt.
-bool Scanner::Refill() {
+bool Tokenizer::Refill() {
   if (atEnd_) {
     return false;
   }
@@ -205,7 +298,7 @@ bool Scanner::Refill() {
 
 // Length of the markup starting with '<' at pos_, kIncomplete when the
 // buffer ends inside it, kMalformed when it is not allowed here.
-std::size_t Scanner::MarkupLength() const {
+std::size_t Tokenizer::MarkupLength() const {
   const char* p = buffer_.data() + pos_;
   std::string_view available(p, end_ - pos_);
   auto through = [&](std::size_t from, std::string_view terminator) {
@@ -251,7 +344,7 @@ std::size_t Scanner::MarkupLength() const {
   return kIncomplete;
 }
 
-WorkbookError Scanner::Run() {
+WorkbookError Tokenizer::Run(MarkupHandler& handler) {
   if (!Refill()) {
     return WorkbookError::Corrupt;
   }
@@ -259,30 +352,40 @@ WorkbookError Scanner::Run() {
     pos_ = 3;
   }
   for (;;) {
-    // Character data up to the next '<'; kept only inside <v> and <is><t>.
-    std::size_t scanned = 0;
+    // Character data up to the next '<'; kept only where the handler asks,
+    // and then taken out of the buffer as it comes, so that a long text is
+    // measured against its limit rather than held whole first.
     std::size_t textEnd = 0;
     for (;;) {
-      const void* lt = std::memchr(buffer_.data() + pos_ + scanned, '<', end_ - pos_ - scanned);
-      if (lt != nullptr) {
-        textEnd = static_cast<std::size_t>(static_cast<const char*>(lt) - buffer_.data());
-        break;
+      const void* lt = std::memchr(buffer_.data() + pos_, '<', end_ - pos_);
+      textEnd = lt != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lt) - buffer_.data()) : end_;
+      if (lt == nullptr && textEnd > pos_) {
+        // Leaves a reference or a "\r\n" the buffer cuts in two for the next round.
+        std::string_view tail(buffer_.data() + pos_, end_ - pos_);
+        std::size_t amp = tail.rfind('&');
+        if (amp != std::string_view::npos && tail.find(';', amp) == std::string_view::npos &&
+            tail.size() - amp <= 12) {
+          textEnd = pos_ + amp;
+        } else if (tail.back() == '\r') {
+          textEnd = end_ - 1;
+        }
       }
-      if (Collecting()) {
-        scanned = end_ - pos_;
-      } else {
-        pos_ = end_;
+      if (std::string* target = handler.TextTarget(); target != nullptr && textEnd > pos_) {
+        if (!AppendCharacterData(*target, std::string_view(buffer_.data() + pos_, textEnd - pos_))) {
+          return WorkbookError::Corrupt;
+        }
+        if (WorkbookError error = CheckLength(*target); error != WorkbookError::None) {
+          return error;
+        }
+      }
+      pos_ = textEnd;
+      if (lt != nullptr) {
+        break;
       }
       if (!Refill()) {
         return WorkbookError::Corrupt;
       }
     }
-    if (Collecting() && textEnd > pos_) {
-      if (!AppendCharacterData(Target(), std::string_view(buffer_.data() + pos_, textEnd - pos_))) {
-        return WorkbookError::Corrupt;
-      }
-    }
-    pos_ = textEnd;
 
     std::size_t length = MarkupLength();
     while (length == kIncomplete) {
@@ -294,40 +397,41 @@ WorkbookError Scanner::Run() {
     if (length == kMalformed) {
       return WorkbookError::Corrupt;
     }
-    WorkbookError error = HandleMarkup(std::string_view(buffer_.data() + pos_, length));
+    WorkbookError error = HandleMarkup(std::string_view(buffer_.data() + pos_, length), handler);
     pos_ += length;
     if (error != WorkbookError::None) {
       return error;
     }
-    if (done_) {
+    if (handler.Done()) {
       return WorkbookError::None;
     }
   }
 }
 
-WorkbookError Scanner::HandleMarkup(std::string_view markup) {
+WorkbookError Tokenizer::HandleMarkup(std::string_view markup, MarkupHandler& handler) {
   if (markup[1] == '?' || markup.substr(0, 4) == "<!--") {
     return WorkbookError::None;
   }
   if (markup[1] == '!') {  // CDATA
-    if (Collecting()) {
-      Target().append(markup.substr(9, markup.size() - 12));
+    if (std::string* target = handler.TextTarget()) {
+      target->append(markup.substr(9, markup.size() - 12));
+      return CheckLength(*target);
     }
     return WorkbookError::None;
   }
   if (markup[1] == '/') {
     std::string_view name = Trim(markup.substr(2, markup.size() - 3));
-    return HandleEnd(LocalName(name));
+    return handler.End(LocalName(name));
   }
   bool selfClosing = markup[markup.size() - 2] == '/';
   std::string_view inner = markup.substr(1, markup.size() - (selfClosing ? 3 : 2));
   std::size_t nameEnd = 0;
   while (nameEnd < inner.size() && !IsSpace(inner[nameEnd])) ++nameEnd;
-  return HandleStart(LocalName(inner.substr(0, nameEnd)), inner.substr(nameEnd), selfClosing);
+  return handler.Start(LocalName(inner.substr(0, nameEnd)), inner.substr(nameEnd), selfClosing);
 }
 
-WorkbookError Scanner::HandleStart(std::string_view name, std::string_view attributes,
-                                   bool selfClosing) {
+WorkbookError WorksheetHandler::Start(std::string_view name, std::string_view attributes,
+                                      bool selfClosing) {
   if (!inSheetData_) {
     if (name == "sheetData") {
       inSheetData_ = true;
@@ -392,7 +496,7 @@ WorkbookError Scanner::HandleStart(std::string_view name, std::string_view attri
   return WorkbookError::None;
 }
 
-WorkbookError Scanner::HandleEnd(std::string_view name) {
+WorkbookError WorksheetHandler::End(std::string_view name) {
   if (!inSheetData_) {
     return WorkbookError::None;
   }
@@ -413,7 +517,7 @@ WorkbookError Scanner::HandleEnd(std::string_view name) {
   return WorkbookError::None;
 }
 
-WorkbookError Scanner::StartCell(std::string_view attributes) {
+WorkbookError WorksheetHandler::StartCell(std::string_view attributes) {
   std::int64_t column = column_ + 1;
   std::int64_t row = row_;
   if (std::optional<std::string_view> r = FindAttribute(attributes, "r")) {
@@ -445,7 +549,7 @@ WorkbookError Scanner::StartCell(std::string_view attributes) {
   return WorkbookError::None;
 }
 
-WorkbookError Scanner::FinishCell() {
+WorkbookError WorksheetHandler::FinishCell() {
   inCell_ = false;
   inValue_ = false;
   inInline_ = false;
@@ -514,7 +618,122 @@ WorkbookError Scanner::FinishCell() {
   return sheet_.Add(cellRow_, cellColumn_, text);
 }
 
+// Hands a UTF-16 part on as UTF-8. The byte order comes from the byte order
+// mark or, without one, from the first character, which in an XML part is
+// '<'; the encoding the declaration names is not trusted, as some writers
+// name UTF-16 over UTF-8 bytes. Anything else passes through unchanged.
+class Utf8Recoder {
+ public:
+  explicit Utf8Recoder(ByteSource raw) : raw_(std::move(raw)) {}
+
+  std::int64_t Read(char* buffer, std::size_t size) {
+    if (mode_ == Mode::Unknown && !Detect()) {
+      return -1;
+    }
+    if (mode_ == Mode::Utf8 && out_.size() == outAt_) {
+      return raw_(buffer, size);
+    }
+    while (out_.size() == outAt_ && !rawEnded_) {
+      if (!Convert()) {
+        return -1;
+      }
+    }
+    std::size_t take = std::min(size, out_.size() - outAt_);
+    std::memcpy(buffer, out_.data() + outAt_, take);
+    outAt_ += take;
+    return static_cast<std::int64_t>(take);
+  }
+
+ private:
+  enum class Mode { Unknown, Utf8, Utf16Le, Utf16Be };
+
+  // Reads the first bytes until four are there or the part ends.
+  bool Detect() {
+    char head[4];
+    std::size_t got = 0;
+    while (got < sizeof head) {
+      std::int64_t n = raw_(head + got, sizeof head - got);
+      if (n < 0) return false;
+      if (n == 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    auto is = [&](unsigned char a, unsigned char b) {
+      return got >= 2 && static_cast<unsigned char>(head[0]) == a && static_cast<unsigned char>(head[1]) == b;
+    };
+    std::size_t skip = 0;
+    if (is(0xFF, 0xFE) || is('<', 0)) {
+      mode_ = Mode::Utf16Le;
+      skip = is(0xFF, 0xFE) ? 2 : 0;
+    } else if (is(0xFE, 0xFF) || is(0, '<')) {
+      mode_ = Mode::Utf16Be;
+      skip = is(0xFE, 0xFF) ? 2 : 0;
+    } else {
+      mode_ = Mode::Utf8;
+      out_.assign(head, got);
+      rawEnded_ = got < sizeof head;
+      return true;
+    }
+    pending_.assign(head + skip, head + got);
+    return true;
+  }
+
+  // Converts the next raw chunk into out_; false for a read error or a part
+  // that ends in the middle of a code unit.
+  bool Convert() {
+    out_.clear();
+    outAt_ = 0;
+    std::size_t kept = pending_.size();
+    pending_.resize(kept + kChunk);
+    std::int64_t got = raw_(pending_.data() + kept, kChunk);
+    if (got < 0) return false;
+    pending_.resize(kept + static_cast<std::size_t>(got));
+    rawEnded_ = got == 0;
+    std::size_t at = 0;
+    for (; at + 2 <= pending_.size(); at += 2) {
+      auto b0 = static_cast<unsigned char>(pending_[at]);
+      auto b1 = static_cast<unsigned char>(pending_[at + 1]);
+      char16_t unit = mode_ == Mode::Utf16Le ? static_cast<char16_t>(b0 | (b1 << 8))
+                                             : static_cast<char16_t>((b0 << 8) | b1);
+      if (high_ != 0) {
+        if (unit >= 0xDC00 && unit <= 0xDFFF) {
+          AppendUtf8(out_, 0x10000 + ((char32_t{high_} - 0xD800) << 10) + (unit - 0xDC00));
+          high_ = 0;
+          continue;
+        }
+        AppendUtf8(out_, 0xFFFD);
+        high_ = 0;
+      }
+      if (unit >= 0xD800 && unit <= 0xDBFF) {
+        high_ = unit;
+      } else {
+        AppendUtf8(out_, unit);  // a lone low surrogate becomes U+FFFD there
+      }
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(at));
+    if (rawEnded_) {
+      if (!pending_.empty()) return false;
+      if (high_ != 0) AppendUtf8(out_, 0xFFFD);
+      high_ = 0;
+    }
+    return true;
+  }
+
+  static constexpr std::size_t kChunk = std::size_t{1} << 16;
+  ByteSource raw_;
+  Mode mode_ = Mode::Unknown;
+  std::vector<char> pending_;  // raw bytes not yet converted
+  std::string out_;
+  std::size_t outAt_ = 0;
+  char16_t high_ = 0;  // a high surrogate waiting for its pair
+  bool rawEnded_ = false;
+};
+
 }  // namespace
+
+ByteSource AsUtf8(ByteSource source) {
+  auto recoder = std::make_shared<Utf8Recoder>(std::move(source));
+  return [recoder](char* buffer, std::size_t size) { return recoder->Read(buffer, size); };
+}
 
 bool ParseCellReference(std::string_view reference, std::int64_t& column, std::int64_t& row) {
   std::size_t at = 0;
@@ -549,8 +768,13 @@ bool ParseCellReference(std::string_view reference, std::int64_t& column, std::i
 
 WorkbookError ScanWorksheet(const ByteSource& source, const std::vector<std::string>& sharedStrings,
                             bool date1904, SheetCollector& sheet) {
-  Scanner scanner(source, sharedStrings, date1904, sheet);
-  return scanner.Run();
+  WorksheetHandler handler(sharedStrings, date1904, sheet);
+  return Tokenizer(source, sheet.limits().maxTextBytes).Run(handler);
+}
+
+WorkbookError ScanSharedStrings(const ByteSource& source, SheetCollector& sheet, std::vector<std::string>& out) {
+  SharedStringsHandler handler(sheet, out);
+  return Tokenizer(source, sheet.limits().maxTextBytes).Run(handler);
 }
 
 }  // namespace kelvasta

@@ -25,7 +25,9 @@ using ByteSource = std::function<std::int64_t(char* buffer, std::size_t size)>;
 // processing instructions, matches elements by local name (so any namespace
 // prefix works) and refuses document type declarations. It does not check
 // that the document is well formed beyond what the cells need, but a part
-// that ends before </sheetData> is Corrupt.
+// that ends before </sheetData> is Corrupt, a cell text longer than
+// sheet.limits().maxTextBytes TooMuchText. The scanner reads UTF-8 only:
+// wrap a part that may be UTF-16 in AsUtf8().
 //
 // Cells: <row r> and <c r> give positions; a row without r follows the
 // previous row and a cell without r the previous cell. Types: t="s" (index
@@ -34,6 +36,18 @@ using ByteSource = std::function<std::int64_t(char* buffer, std::size_t size)>;
 // number in the 1900 or, with date1904, the 1904 system) and numbers.
 WorkbookError ScanWorksheet(const ByteSource& source, const std::vector<std::string>& sharedStrings,
                             bool date1904, SheetCollector& sheet);
+
+// Reads the <si> items of a sharedStrings part (<sst>) into `out`, with the
+// same scanner: the <t> texts of an item joined, phonetic <rPh> left out,
+// OOXML escapes decoded. The items are counted against sheet.limits() and
+// held through sheet.HoldText(); a part that ends before </sst> is Corrupt.
+WorkbookError ScanSharedStrings(const ByteSource& source, SheetCollector& sheet,
+                                std::vector<std::string>& out);
+
+// `source` as UTF-8: a part stored in UTF-16 (either byte order, told by its
+// byte order mark or its first character) is converted as it is read, a
+// lone surrogate becoming U+FFFD; any other part passes through unchanged.
+ByteSource AsUtf8(ByteSource source);
 
 // Decodes a cell reference such as "B12" into a 1-based column and row; the
 // row is 0 when the reference has only letters. False for anything else and

@@ -316,6 +316,12 @@ WorkbookError StreamReader::ReadSharedStrings(ContinuedData& data) {
     if (!ReadUnicodeString(data, text)) {
       return WorkbookError::Corrupt;
     }
+    if (sharedStrings_.size() >= sheet_.limits().maxSharedStrings) {
+      return WorkbookError::TooMuchText;
+    }
+    if (WorkbookError error = sheet_.HoldText(text.size()); error != WorkbookError::None) {
+      return error;
+    }
     sharedStrings_.push_back(std::move(text));
   }
   return WorkbookError::None;
@@ -491,7 +497,16 @@ WorkbookError ReadFromInput(GsfInput* input, SheetCollector& sheet) {
   if (GSF_IS_INFILE(stream.get()) && gsf_infile_num_children(GSF_INFILE(stream.get())) >= 0) {
     return WorkbookError::NotAWorkbook;  // a storage of that name, not a stream
   }
+  // The stream is held whole while its records are read.
+  gsf_off_t streamSize = gsf_input_size(stream.get());
+  if (streamSize < 0) {
+    return WorkbookError::Corrupt;
+  }
+  if (WorkbookError held = sheet.Hold(static_cast<std::size_t>(streamSize)); held != WorkbookError::None) {
+    return held;
+  }
   std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(streamSize));
   constexpr gsf_off_t kChunk = 1 << 16;
   while (gsf_input_remaining(stream.get()) > 0) {
     auto size = static_cast<std::size_t>(std::min(gsf_input_remaining(stream.get()), kChunk));
@@ -525,12 +540,11 @@ WorkbookError ReadWorkbookStream(std::span<const std::uint8_t> stream, SheetColl
   return reader.Run();
 }
 
-WorkbookError ReadXlsFile(const std::string& path, SheetCollector& sheet) {
+WorkbookError ReadXlsFile(const std::string& path, std::FILE* file, SheetCollector& sheet) {
   InitializeGsf();
-  GError* error = nullptr;
-  GsfInput* input = gsf_input_stdio_new(path.c_str(), &error);
+  GsfInput* input = gsf_input_stdio_new_FILE(path.c_str(), file, FALSE);
   if (input == nullptr) {
-    g_clear_error(&error);
+    std::fclose(file);
     return WorkbookError::CannotOpen;
   }
   return ReadFromInput(input, sheet);

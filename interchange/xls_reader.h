@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 
@@ -15,7 +16,8 @@ namespace kelvasta {
 // stream holds the records. A compound file without either stream is
 // NotAWorkbook, unless it holds an "EncryptedPackage" (a password-protected
 // .xlsx), which is Encrypted like a workbook with a FILEPASS record.
-WorkbookError ReadXlsFile(const std::string& path, SheetCollector& sheet);
+// The file version takes over `file` (opened from `path`) and closes it.
+WorkbookError ReadXlsFile(const std::string& path, std::FILE* file, SheetCollector& sheet);
 WorkbookError ReadXlsMemory(std::span<const std::byte> bytes, SheetCollector& sheet);
 
 // Initialises libgsf once per process; every use of it calls this first.

@@ -386,7 +386,7 @@ WorkbookError WriteWorkbookXls(const std::string& path,
   if (WorkbookError error = BuildWorkbookXls(columns, bytes); error != WorkbookError::None) {
     return error;
   }
-  return ReplaceFileContents(path, bytes) ? WorkbookError::None : WorkbookError::CannotWrite;
+  return ReplaceFileContents(path, bytes);
 }
 
 }  // namespace kelvasta

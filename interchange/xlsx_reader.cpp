@@ -5,10 +5,9 @@
 #include <QIODevice>
 #include <QXmlStreamReader>
 
-#include <algorithm>
 #include <memory>
-#include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "interchange/cell_text.h"
@@ -26,6 +25,11 @@ struct ZipFileCloser {
 using ZipArchive = std::unique_ptr<zip_t, ZipDiscarder>;
 using ZipEntry = std::unique_ptr<zip_file_t, ZipFileCloser>;
 
+// The workbook and relationships parts go through QXmlStreamReader, which
+// holds a whole tag or text however long: such a part beyond this is not
+// read. 400,000 relationships fit.
+constexpr qint64 kMaxListPartBytes = qint64{64} << 20;
+
 // A zip entry as a sequential device, so QXmlStreamReader pulls the part as
 // it inflates instead of holding all of it.
 class ZipEntryDevice final : public QIODevice {
@@ -35,11 +39,15 @@ class ZipEntryDevice final : public QIODevice {
   }
   bool isSequential() const override { return true; }
   bool failed() const { return failed_; }
+  bool tooLarge() const { return tooLarge_; }
+  // The error for a reader that stopped.
+  WorkbookError Error() const { return tooLarge_ ? WorkbookError::TooMuchText : WorkbookError::Corrupt; }
 
  protected:
   qint64 readData(char* data, qint64 maxSize) override {
     zip_int64_t got = zip_fread(file_, data, static_cast<zip_uint64_t>(maxSize));
-    if (got < 0) {
+    if (got < 0 || (total_ += got) > kMaxListPartBytes) {
+      tooLarge_ = got >= 0;
       failed_ = true;
       return -1;
     }
@@ -49,37 +57,59 @@ class ZipEntryDevice final : public QIODevice {
 
  private:
   zip_file_t* file_;
+  qint64 total_ = 0;
   bool failed_ = false;
+  bool tooLarge_ = false;
 };
 
+// What a relationship is for; only these few kinds are ever looked at, so
+// the long type URIs are not kept.
+enum class RelationshipKind { Other, OfficeDocument, Worksheet, SharedStrings };
+
 struct Relationship {
-  std::string id;
-  std::string type;
+  RelationshipKind kind = RelationshipKind::Other;
   std::string target;  // resolved part name
+};
+
+// The relationships of one part by id (the first of a repeated id counts),
+// and the first target of the two kinds looked up by type.
+struct Relationships {
+  std::unordered_map<std::string, Relationship> byId;
+  std::string officeDocument;
+  std::string sharedStrings;
 };
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
+RelationshipKind KindOf(QStringView type) {
+  if (type.endsWith(QLatin1StringView("/officeDocument"))) return RelationshipKind::OfficeDocument;
+  if (type.endsWith(QLatin1StringView("/worksheet"))) return RelationshipKind::Worksheet;
+  if (type.endsWith(QLatin1StringView("/sharedStrings"))) return RelationshipKind::SharedStrings;
+  return RelationshipKind::Other;
+}
+
 std::string ToStd(QStringView text) { return text.toString().toStdString(); }
 
 class Package {
  public:
-  explicit Package(zip_t* archive) : archive_(archive) {}
+  Package(zip_t* archive, SheetCollector& sheet) : archive_(archive), sheet_(sheet) {}
 
-  WorkbookError ReadFirstWorksheet(SheetCollector& sheet);
+  WorkbookError ReadFirstWorksheet();
 
  private:
   // Opens a part; a missing part gives nullptr with error None.
   ZipEntry Open(const std::string& name, WorkbookError& error);
-  WorkbookError ReadRelationships(const std::string& part, std::vector<Relationship>& out,
-                                  bool& found);
-  WorkbookError ReadWorkbook(const std::string& part, std::vector<std::string>& sheetIds,
-                             bool& date1904);
+  WorkbookError ReadRelationships(const std::string& part, Relationships& out, bool& found);
+  // Finds the first <sheet> whose relationship is a worksheet, reading no
+  // further than it.
+  WorkbookError ReadWorkbook(const std::string& part, const Relationships* relationships,
+                             std::string& sheetPart, bool& date1904);
   WorkbookError ReadSharedStrings(const std::string& part, std::vector<std::string>& out);
 
   ZipArchive archive_;
+  SheetCollector& sheet_;
 };
 
 ZipEntry Package::Open(const std::string& name, WorkbookError& error) {
@@ -108,8 +138,8 @@ ZipEntry Package::Open(const std::string& name, WorkbookError& error) {
   return ZipEntry(file);
 }
 
-WorkbookError Package::ReadRelationships(const std::string& part, std::vector<Relationship>& out,
-                                         bool& found) {
+// QXmlStreamReader detects UTF-16 parts by itself.
+WorkbookError Package::ReadRelationships(const std::string& part, Relationships& out, bool& found) {
   std::string relsName;
   std::size_t slash = part.rfind('/');
   std::string directory = slash == std::string::npos ? "" : part.substr(0, slash + 1);
@@ -123,6 +153,7 @@ WorkbookError Package::ReadRelationships(const std::string& part, std::vector<Re
   }
   ZipEntryDevice device(entry.get());
   QXmlStreamReader reader(&device);
+  std::size_t count = 0;
   while (!reader.atEnd()) {
     if (reader.readNext() != QXmlStreamReader::StartElement ||
         reader.name() != QLatin1StringView("Relationship")) {
@@ -132,18 +163,30 @@ WorkbookError Package::ReadRelationships(const std::string& part, std::vector<Re
     if (attributes.value(QLatin1StringView("TargetMode")) == QLatin1StringView("External")) {
       continue;
     }
+    if (++count > sheet_.limits().maxSharedStrings) {
+      return WorkbookError::TooMuchText;
+    }
+    std::string id = ToStd(attributes.value(QLatin1StringView("Id")));
     Relationship relationship;
-    relationship.id = ToStd(attributes.value(QLatin1StringView("Id")));
-    relationship.type = ToStd(attributes.value(QLatin1StringView("Type")));
-    relationship.target =
-        ResolvePartName(part, ToStd(attributes.value(QLatin1StringView("Target"))));
-    out.push_back(std::move(relationship));
+    relationship.kind = KindOf(attributes.value(QLatin1StringView("Type")));
+    relationship.target = ResolvePartName(part, ToStd(attributes.value(QLatin1StringView("Target"))));
+    error = sheet_.Hold(sizeof(decltype(out.byId)::value_type) + 2 * sizeof(void*) + id.size() +
+                        relationship.target.size());
+    if (error != WorkbookError::None) {
+      return error;
+    }
+    if (relationship.kind == RelationshipKind::OfficeDocument && out.officeDocument.empty()) {
+      out.officeDocument = relationship.target;
+    } else if (relationship.kind == RelationshipKind::SharedStrings && out.sharedStrings.empty()) {
+      out.sharedStrings = relationship.target;
+    }
+    out.byId.try_emplace(std::move(id), std::move(relationship));
   }
-  return reader.hasError() || device.failed() ? WorkbookError::Corrupt : WorkbookError::None;
+  return reader.hasError() || device.failed() ? device.Error() : WorkbookError::None;
 }
 
-WorkbookError Package::ReadWorkbook(const std::string& part, std::vector<std::string>& sheetIds,
-                                    bool& date1904) {
+WorkbookError Package::ReadWorkbook(const std::string& part, const Relationships* relationships,
+                                    std::string& sheetPart, bool& date1904) {
   WorkbookError error = WorkbookError::None;
   ZipEntry entry = Open(part, error);
   if (!entry) {
@@ -155,7 +198,7 @@ WorkbookError Package::ReadWorkbook(const std::string& part, std::vector<std::st
   while (!reader.atEnd()) {
     QXmlStreamReader::TokenType token = reader.readNext();
     if (token == QXmlStreamReader::EndElement && reader.name() == QLatin1StringView("sheets")) {
-      return WorkbookError::None;
+      return WorkbookError::Corrupt;  // no worksheet among the sheets
     }
     if (token != QXmlStreamReader::StartElement) {
       continue;
@@ -166,10 +209,14 @@ WorkbookError Package::ReadWorkbook(const std::string& part, std::vector<std::st
         return WorkbookError::NotAWorkbook;
       }
       sawRoot = true;
+      if (relationships == nullptr) {
+        return WorkbookError::Corrupt;  // a workbook without relationships names no sheet
+      }
     } else if (name == QLatin1StringView("workbookPr")) {
       QStringView flag = reader.attributes().value(QLatin1StringView("date1904"));
       date1904 = flag == QLatin1StringView("1") || flag == QLatin1StringView("true");
     } else if (name == QLatin1StringView("sheet")) {
+      // The first sheet that is a worksheet; chart and dialog sheets are skipped.
       std::string id;
       for (const QXmlStreamAttribute& attribute : reader.attributes()) {
         if (attribute.name() == QLatin1StringView("id") &&
@@ -177,114 +224,79 @@ WorkbookError Package::ReadWorkbook(const std::string& part, std::vector<std::st
           id = ToStd(attribute.value());
         }
       }
-      sheetIds.push_back(std::move(id));
+      auto match = relationships->byId.find(id);
+      if (match == relationships->byId.end()) {
+        return WorkbookError::Corrupt;
+      }
+      if (match->second.kind == RelationshipKind::Worksheet) {
+        sheetPart = match->second.target;
+        return WorkbookError::None;
+      }
     }
   }
   if (!sawRoot && !device.failed()) {
     return WorkbookError::NotAWorkbook;
   }
-  return WorkbookError::Corrupt;
+  return device.Error();
 }
 
+// Read with the worksheet's own scanner: a general parser would hold any
+// text, however long, before the length could be checked.
 WorkbookError Package::ReadSharedStrings(const std::string& part, std::vector<std::string>& out) {
   WorkbookError error = WorkbookError::None;
   ZipEntry entry = Open(part, error);
   if (!entry) {
     return error;  // no table: a cell that refers to one is Corrupt later
   }
-  ZipEntryDevice device(entry.get());
-  QXmlStreamReader reader(&device);
-  QString item;
-  bool inItem = false;
-  while (!reader.atEnd()) {
-    QXmlStreamReader::TokenType token = reader.readNext();
-    if (token == QXmlStreamReader::StartElement) {
-      QStringView name = reader.name();
-      if (name == QLatin1StringView("si")) {
-        item.clear();
-        inItem = true;
-      } else if (name == QLatin1StringView("rPh")) {
-        reader.skipCurrentElement();  // phonetic guide, not part of the text
-      } else if (name == QLatin1StringView("t") && inItem) {
-        item += reader.readElementText(QXmlStreamReader::IncludeChildElements);
-      }
-    } else if (token == QXmlStreamReader::EndElement && reader.name() == QLatin1StringView("si")) {
-      std::string text = item.toStdString();
-      DecodeOoxmlEscapes(text);
-      out.push_back(std::move(text));
-      inItem = false;
-    }
-  }
-  return reader.hasError() || device.failed() ? WorkbookError::Corrupt : WorkbookError::None;
+  zip_file_t* file = entry.get();
+  ByteSource source = AsUtf8([file](char* buffer, std::size_t size) -> std::int64_t {
+    return zip_fread(file, buffer, size);
+  });
+  return ScanSharedStrings(source, sheet_, out);
 }
 
-WorkbookError Package::ReadFirstWorksheet(SheetCollector& sheet) {
+WorkbookError Package::ReadFirstWorksheet() {
   std::string workbookPart = "xl/workbook.xml";
-  std::vector<Relationship> packageRelationships;
+  Relationships packageRelationships;
   bool found = false;
   WorkbookError error = ReadRelationships("", packageRelationships, found);
   if (error != WorkbookError::None) {
     return error;
   }
-  for (const Relationship& relationship : packageRelationships) {
-    if (EndsWith(relationship.type, "/officeDocument")) {
-      workbookPart = relationship.target;
-      break;
-    }
+  if (!packageRelationships.officeDocument.empty()) {
+    workbookPart = packageRelationships.officeDocument;
   }
   if (EndsWith(workbookPart, ".bin")) {
     return WorkbookError::NotAWorkbook;  // binary workbook (.xlsb)
   }
 
-  std::vector<std::string> sheetIds;
-  bool date1904 = false;
-  if ((error = ReadWorkbook(workbookPart, sheetIds, date1904)) != WorkbookError::None) {
-    return error;
-  }
-  std::vector<Relationship> relationships;
+  Relationships relationships;
   if ((error = ReadRelationships(workbookPart, relationships, found)) != WorkbookError::None) {
     return error;
   }
-  if (!found) {
-    return WorkbookError::Corrupt;
-  }
-
-  // The first sheet that is a worksheet; chart and dialog sheets are skipped.
-  std::optional<std::string> sheetPart;
-  for (const std::string& id : sheetIds) {
-    auto match = std::find_if(relationships.begin(), relationships.end(),
-                              [&](const Relationship& r) { return r.id == id; });
-    if (match == relationships.end()) {
-      return WorkbookError::Corrupt;
-    }
-    if (EndsWith(match->type, "/worksheet")) {
-      sheetPart = match->target;
-      break;
-    }
-  }
-  if (!sheetPart) {
-    return WorkbookError::Corrupt;
+  std::string sheetPart;
+  bool date1904 = false;
+  if ((error = ReadWorkbook(workbookPart, found ? &relationships : nullptr, sheetPart, date1904)) !=
+      WorkbookError::None) {
+    return error;
   }
 
   std::vector<std::string> sharedStrings;
-  for (const Relationship& relationship : relationships) {
-    if (EndsWith(relationship.type, "/sharedStrings")) {
-      if ((error = ReadSharedStrings(relationship.target, sharedStrings)) != WorkbookError::None) {
-        return error;
-      }
-      break;
-    }
+  if (!relationships.sharedStrings.empty() &&
+      (error = ReadSharedStrings(relationships.sharedStrings, sharedStrings)) != WorkbookError::None) {
+    return error;
   }
+  relationships.byId.clear();
 
-  ZipEntry entry = Open(*sheetPart, error);
+  ZipEntry entry = Open(sheetPart, error);
   if (!entry) {
     return error == WorkbookError::None ? WorkbookError::Corrupt : error;
   }
   zip_file_t* file = entry.get();
-  ByteSource source = [file](char* buffer, std::size_t size) -> std::int64_t {
+  ByteSource source = AsUtf8([file](char* buffer, std::size_t size) -> std::int64_t {
     return zip_fread(file, buffer, size);
-  };
-  return ScanWorksheet(source, sharedStrings, date1904, sheet);
+  });
+  return ScanWorksheet(source, sharedStrings, date1904, sheet_);
 }
 
 WorkbookError ReadFromSource(zip_source_t* source, SheetCollector& sheet) {
@@ -299,8 +311,8 @@ WorkbookError ReadFromSource(zip_source_t* source, SheetCollector& sheet) {
                ? WorkbookError::CannotOpen
                : WorkbookError::Corrupt;
   }
-  Package package(archive);
-  return package.ReadFirstWorksheet(sheet);
+  Package package(archive, sheet);
+  return package.ReadFirstWorksheet();
 }
 
 int HexDigit(char c) {
@@ -359,12 +371,13 @@ std::string ResolvePartName(const std::string& source, const std::string& target
   return part;
 }
 
-WorkbookError ReadXlsxFile(const std::string& path, SheetCollector& sheet) {
+WorkbookError ReadXlsxFile(std::FILE* file, SheetCollector& sheet) {
   zip_error_t error;
   zip_error_init(&error);
-  zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
+  zip_source_t* source = zip_source_filep_create(file, 0, -1, &error);
   zip_error_fini(&error);
   if (source == nullptr) {
+    std::fclose(file);
     return WorkbookError::CannotOpen;
   }
   return ReadFromSource(source, sheet);

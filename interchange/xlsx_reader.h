@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <span>
 #include <string>
 
@@ -17,7 +18,8 @@ namespace kelvasta {
 // names are matched without regard to letter case, as the format requires.
 // A zip that holds no workbook (a .docx, an .ods, a binary .xlsb) is
 // NotAWorkbook; an encrypted zip entry is Encrypted.
-WorkbookError ReadXlsxFile(const std::string& path, SheetCollector& sheet);
+// The file version takes over `file` and closes it.
+WorkbookError ReadXlsxFile(std::FILE* file, SheetCollector& sheet);
 WorkbookError ReadXlsxMemory(std::span<const std::byte> bytes, SheetCollector& sheet);
 
 // The part a relationship target names, seen from the part `source` ("" for

@@ -3,7 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <set>
+#include <string_view>
 
 #include "interchange/biff.h"
 #include "interchange/workbook.h"
@@ -282,9 +289,76 @@ TEST(XlsReader, FileOnDiskIsReadLikeMemory) {
   ASSERT_EQ(read.error, WorkbookError::None);
   EXPECT_EQ(read.sheet.columns, (std::vector<std::vector<std::string>>{{""}, {"4"}}));
   EXPECT_EQ(ReadFirstWorksheet(dir.File("missing.xls"), 2, 1000).error, WorkbookError::CannotOpen);
-  EXPECT_EQ(ReadFirstWorksheet(dir.path().string(), 2, 1000).error, WorkbookError::CannotOpen);
+  EXPECT_EQ(ReadFirstWorksheet(dir.path().string(), 2, 1000).error, WorkbookError::NotARegularFile);
   testing::WriteBytes(dir.File("text.xls"), {std::byte{'a'}, std::byte{','}, std::byte{'b'}});
   EXPECT_EQ(ReadFirstWorksheet(dir.File("text.xls"), 2, 1000).error, WorkbookError::NotAWorkbook);
+}
+
+// One 8,000-character string shared by many LABELSST cells: every cell
+// keeps its own copy, so the total is what gives out.
+TEST(XlsReader, TextBeyondTheLimitsIsRefused) {
+  std::vector<std::uint8_t> sst = Concat(Bytes().U32(200).U32(1), UnicodeString(std::u16string(8000, u'x')));
+  Records cells;
+  for (std::uint16_t row = 0; row < 200; ++row) {
+    cells.Add(biff::kLabelSst, Concat(Cell(row, 0), Bytes().U32(0)));
+  }
+  std::vector<std::uint8_t> manyStrings = Bytes().U32(101).U32(101);
+  for (int i = 0; i < 101; ++i) manyStrings = Concat(manyStrings, UnicodeString(u""));
+  struct XlsLimitCase {
+    const char* name;
+    std::vector<std::uint8_t> stream;
+    ReadLimits limits;
+    WorkbookError error;
+    const char* source;
+  };
+  std::vector<XlsLimitCase> cases{
+      {"copies past the total", Workbook(cells.get(), {sst}), {.maxHeldBytes = 1 << 20}, WorkbookError::TooMuchText,
+       "200 copies of 8,000 bytes"},
+      {"copies within the total", Workbook(cells.get(), {sst}), {}, WorkbookError::None, "1.6 MB is allowed"},
+      {"too many shared strings", Workbook({}, {manyStrings}), {.maxSharedStrings = 100}, WorkbookError::TooMuchText,
+       "101 empty strings, 100 allowed"},
+      {"stream past the total", Workbook({}, {sst}), {.maxHeldBytes = 4096}, WorkbookError::TooMuchText,
+       "the workbook stream is held whole"},
+  };
+  ForEachCase(cases, [](const XlsLimitCase& c) {
+    std::vector<std::byte> file = CompoundFile({{"Workbook", c.stream}});
+    EXPECT_EQ(ReadFirstWorksheetFromMemory(file, 2, 1000, c.limits).error, c.error);
+  });
+}
+
+// A named pipe would keep an ordinary open waiting for a writer forever;
+// the alarm ends the test instead of hanging it should that come back.
+TEST(XlsReader, OnlyRegularFilesAreOpened) {
+  testing::TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("pipe.xlsx").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("pipe.xlsx", dir.File("link to pipe.xls").c_str()), 0);
+  int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::string socketPath = dir.File("socket.xls");
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  for (const std::string& path : {dir.File("pipe.xlsx"), dir.File("link to pipe.xls"), socketPath,
+                                  std::string("/dev/null"), dir.path().string()}) {
+    SCOPED_TRACE(path);
+    ::alarm(20);
+    EXPECT_EQ(ReadFirstWorksheet(path, 2, 1000).error, WorkbookError::NotARegularFile);
+    ::alarm(0);
+  }
+  ::close(listener);
+}
+
+TEST(WorkbookErrors, EachHasItsOwnDescription) {
+  std::set<std::string_view> seen;
+  for (WorkbookError error : {WorkbookError::CannotOpen, WorkbookError::NotAWorkbook, WorkbookError::Encrypted,
+                              WorkbookError::Corrupt, WorkbookError::TooManyRows, WorkbookError::TooManyRowsForXls,
+                              WorkbookError::CannotWrite, WorkbookError::TooMuchText, WorkbookError::OutOfMemory,
+                              WorkbookError::NotARegularFile, WorkbookError::ReadOnlyFile}) {
+    std::string_view text = DescribeWorkbookError(error);
+    EXPECT_FALSE(text.empty()) << static_cast<int>(error);
+    EXPECT_TRUE(seen.insert(text).second) << text;
+  }
 }
 
 }  // namespace

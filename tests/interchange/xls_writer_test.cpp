@@ -5,6 +5,7 @@
 #include <freexl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -175,6 +176,56 @@ TEST(XlsWrite, UnwritablePlacesGiveCannotWrite) {
             1)
       << "only the folder: no temporary file left behind";
   EXPECT_EQ(WriteWorkbookXls(dir.File("wide.xls"), Columns(257, {"1"})), WorkbookError::CannotWrite);
+}
+
+std::size_t EntriesIn(const std::filesystem::path& folder) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                std::filesystem::directory_iterator()));
+}
+
+// The rename needs only the folder's permission, so the file's own is
+// checked first; without any write bit a file is kept even for root.
+TEST(XlsWrite, ReadOnlyFilesAreLeftAsTheyWere) {
+  for (mode_t mode : {0444, 0400, 0000, 0555}) {
+    SCOPED_TRACE(mode);
+    TempDir dir;
+    std::string path = dir.File("kept.xls");
+    testing::WriteBytes(path, {std::byte{'o'}, std::byte{'l'}, std::byte{'d'}});
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    EXPECT_EQ(WriteWorkbookXls(path, kMixed), WorkbookError::ReadOnlyFile);
+    EXPECT_EQ(ReadBytes(path), (std::vector<std::byte>{std::byte{'o'}, std::byte{'l'}, std::byte{'d'}}));
+    EXPECT_EQ(EntriesIn(dir.path()), 1u) << "no temporary file left behind";
+  }
+}
+
+// The file a link names is replaced from its own folder; the link stays.
+TEST(XlsWrite, SymbolicLinksAreFollowed) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.File("data"));
+  std::string real = dir.File("data/real.xls");
+  ASSERT_EQ(WriteWorkbookXls(real, Columns{{"1"}}), WorkbookError::None);
+  ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+  ASSERT_EQ(::symlink("data/real.xls", dir.File("link.xls").c_str()), 0);
+  ASSERT_EQ(::symlink(dir.File("link.xls").c_str(), dir.File("link to link.xls").c_str()), 0);
+  ASSERT_EQ(::symlink("data/new.xls", dir.File("dangling.xls").c_str()), 0);
+
+  ASSERT_EQ(WriteWorkbookXls(dir.File("link to link.xls"), kMixed), WorkbookError::None);
+  ASSERT_EQ(WriteWorkbookXls(dir.File("dangling.xls"), kMixed), WorkbookError::None);
+  for (const char* link : {"link.xls", "link to link.xls", "dangling.xls"}) {
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link))) << link;
+  }
+  struct stat info;
+  ASSERT_EQ(::stat(real.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(ReadFirstWorksheet(real, 3, 1000).sheet.columns, Trimmed(kMixed, 8));
+  EXPECT_EQ(ReadFirstWorksheet(dir.File("data/new.xls"), 3, 1000).sheet.columns, Trimmed(kMixed, 8));
+  EXPECT_EQ(EntriesIn(dir.path()), 4u);
+  EXPECT_EQ(EntriesIn(dir.File("data")), 2u) << "no temporary file left behind";
+
+  ASSERT_EQ(::chmod(real.c_str(), 0444), 0);
+  std::vector<std::byte> before = ReadBytes(real);
+  EXPECT_EQ(WriteWorkbookXls(dir.File("link.xls"), Columns{{"2"}}), WorkbookError::ReadOnlyFile);
+  EXPECT_EQ(ReadBytes(real), before);
 }
 
 TEST(XlsWrite, EmptyListsGiveAnEmptySheet) {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "interchange/cell_text.h"
 #include "interchange/workbook.h"
 #include "tests/interchange/workbook_fixtures.h"
 #include "tests/stats/case_table.h"
@@ -280,6 +283,147 @@ TEST(XlsxReader, LibreOfficeWorkbooks) {
     ASSERT_EQ(read.error, WorkbookError::None);
     EXPECT_EQ(read.sheet.columns, columns);
   }
+}
+
+// Hostile packages small on disk whose texts would take gigabytes: each is
+// refused once a limit is passed, and reads when the limits allow it.
+struct LimitCase {
+  const char* name;
+  ZipEntries entries;
+  ReadLimits limits;
+  WorkbookError error;
+  const char* source;
+};
+
+std::string Repeat(const std::string& piece, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+TEST(XlsxReader, TextBeyondTheLimitsIsRefused) {
+  const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  std::string manyCells;
+  for (int row = 1; row <= 2000; ++row) {
+    manyCells += "<row r=\"" + std::to_string(row) + "\"><c t=\"s\"><v>0</v></c></row>";
+  }
+  const std::string oneString = "<si><t>" + std::string(1000, 'x') + "</t></si>";
+  ZipEntries manyRels = MinimalXlsx("");
+  Replace(manyRels, "xl/_rels/workbook.xml.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+              Repeat("<Relationship Id=\"s\" Type=\"" + rel + "/styles\" Target=\"styles.xml\"/>", 100) +
+              "<Relationship Id=\"rId1\" Type=\"" + rel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+              "</Relationships>");
+  const std::string split = "<row><c t=\"inlineStr\"><is><t>" + Repeat(std::string(600, 'y') + "<!---->", 2) +
+                            "</t></is></c></row>";
+  std::vector<LimitCase> cases{
+      {"long unused shared string", MinimalXlsx("", "<si><t>" + std::string(std::size_t{2} << 20, 'a') + "</t></si>"),
+       {}, WorkbookError::TooMuchText, "one string past 1 MiB, though no cell uses it"},
+      {"many empty shared strings", MinimalXlsx("", Repeat("<si/>", 101)), {.maxSharedStrings = 100},
+       WorkbookError::TooMuchText, "101 entries, 100 allowed"},
+      {"empty shared strings within the count", MinimalXlsx("", Repeat("<si/>", 100)), {.maxSharedStrings = 100},
+       WorkbookError::None, "exactly the count allowed"},
+      {"one string in many cells", MinimalXlsx(manyCells, oneString), {.maxHeldBytes = 1 << 20},
+       WorkbookError::TooMuchText, "2000 copies of 1000 bytes kept"},
+      {"many cells within the total", MinimalXlsx(manyCells, oneString), {}, WorkbookError::None,
+       "2 MB is within the usual total"},
+      {"cell text split by comments", MinimalXlsx(split), {.maxTextBytes = 1000}, WorkbookError::TooMuchText,
+       "each piece is short, the text is not"},
+      {"many relationships", manyRels, {.maxSharedStrings = 100}, WorkbookError::TooMuchText,
+       "101 relationships, 100 allowed"},
+  };
+  ForEachCase(cases, [](const LimitCase& c) {
+    std::vector<std::byte> bytes = BuildZip(c.entries);
+    ReadResult read = ReadFirstWorksheetFromMemory(bytes, 2, 100000, c.limits);
+    EXPECT_EQ(read.error, c.error);
+    EXPECT_EQ(read.sheet.columns.empty(), c.error != WorkbookError::None);
+  });
+  EXPECT_NE(DescribeWorkbookError(WorkbookError::TooMuchText), "");
+}
+
+// A kept text longer than the scanner's buffer is taken out piece by piece;
+// references and line ends cut by a buffer boundary still decode whole.
+TEST(XlsxReader, LongTextAcrossBufferBoundaries) {
+  const std::string raw = Repeat("a&amp;&#x8840;b\r\n", 60000);  // 1 MB of markup, 540 kB of text
+  ReadResult read = ReadZip(MinimalXlsx("<row><c t=\"inlineStr\"><is><t>" + raw + "</t></is></c></row>"), 1);
+  ASSERT_EQ(read.error, WorkbookError::None);
+  EXPECT_TRUE(read.sheet.columns[0][0] == Repeat("a&血b\n", 60000));
+}
+
+// An XML part in UTF-16, as .NET and some exporters write it.
+std::string Utf16Part(std::string utf8, bool bigEndian, bool byteOrderMark) {
+  if (std::size_t at = utf8.find("encoding=\"UTF-8\""); at != std::string::npos) {
+    utf8.replace(at, 16, "encoding=\"UTF-16\"");
+  }
+  std::u16string units = Utf8ToUtf16(utf8);
+  if (byteOrderMark) units.insert(units.begin(), u'\uFEFF');
+  std::string bytes;
+  for (char16_t u : units) {
+    char high = static_cast<char>(u >> 8);
+    char low = static_cast<char>(u & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
+TEST(XlsxReader, Utf16PartsReadLikeUtf8) {
+  const ZipEntries plain = MinimalXlsx(
+      "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>血压 \xF0\xA0\x80\x80</t></is></c>"
+      "<c r=\"B1\" t=\"s\"><v>0</v></c></row><row r=\"2\"><c r=\"A2\"><v>12.50</v></c></row>",
+      "<si><t>共享 \xF0\x9D\x91\xA5</t></si>");
+  const Columns expected{{"血压 \xF0\xA0\x80\x80", "12.5"}, {"共享 \xF0\x9D\x91\xA5", ""}};
+  struct Utf16Case {
+    const char* name;
+    std::vector<std::string> parts;
+    bool bigEndian;
+    bool byteOrderMark;
+    const char* source;
+  };
+  const std::string sheet = "xl/worksheets/sheet1.xml";
+  std::vector<Utf16Case> cases{
+      {"sheet, little-endian with mark", {sheet}, false, true, "Windows' usual UTF-16"},
+      {"sheet, big-endian with mark", {sheet}, true, true, "either byte order is allowed"},
+      {"sheet, no mark", {sheet}, false, false, "the first character '<' tells the byte order"},
+      {"shared strings", {"xl/sharedStrings.xml"}, true, true, "the table goes through the same scanner"},
+      {"workbook and relationships", {"_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels"}, false, true,
+       "the parts read by the general parser"},
+  };
+  ForEachCase(cases, [&](const Utf16Case& c) {
+    ZipEntries entries = plain;
+    for (auto& [name, content] : entries) {
+      if (std::find(c.parts.begin(), c.parts.end(), name) != c.parts.end()) {
+        content = Utf16Part(content, c.bigEndian, c.byteOrderMark);
+      }
+    }
+    ReadResult read = ReadZip(entries);
+    ASSERT_EQ(read.error, WorkbookError::None);
+    EXPECT_EQ(read.sheet.columns, expected);
+  });
+}
+
+// Chart sheets ahead of the first worksheet, each with its relationship.
+TEST(XlsxReader, WorksheetAfterManyChartSheets) {
+  const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  const int charts = 160000;
+  std::string sheets;
+  std::string relationships;
+  for (int i = 0; i < charts; ++i) {
+    std::string id = "c" + std::to_string(i);
+    sheets += "<sheet name=\"" + id + "\" sheetId=\"" + std::to_string(i + 2) + "\" r:id=\"" + id + "\"/>";
+    relationships += "<Relationship Id=\"" + id + "\" Type=\"" + rel + "/chartsheet\" Target=\"charts/" + id + ".xml\"/>";
+  }
+  ZipEntries entries = MinimalXlsx("<row><c><v>7</v></c></row>");
+  Replace(entries, "xl/workbook.xml",
+          "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"" + rel +
+              "\"><sheets>" + sheets + "<sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>");
+  Replace(entries, "xl/_rels/workbook.xml.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" + relationships +
+              "<Relationship Id=\"rId1\" Type=\"" + rel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+              "</Relationships>");
+  ReadResult read = ReadZip(entries, 1);
+  ASSERT_EQ(read.error, WorkbookError::None);
+  EXPECT_EQ(read.sheet.columns, (Columns{{"7"}}));
 }
 
 }  // namespace
