@@ -14,7 +14,8 @@ namespace kelvasta {
 namespace {
 
 constexpr std::size_t kInitialBuffer = std::size_t{1} << 18;
-// A tag, comment or collected text longer than this is not a worksheet.
+// A tag or comment longer than this is not a worksheet. (Kept text leaves
+// the buffer as it comes and is bounded by ReadLimits::maxTextBytes.)
 constexpr std::size_t kMaxToken = std::size_t{64} << 20;
 constexpr std::size_t kIncomplete = 0;
 constexpr std::size_t kMalformed = static_cast<std::size_t>(-1);
