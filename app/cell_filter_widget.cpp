@@ -14,11 +14,14 @@ void ApplyStep(QLineEdit* cell, FilterStep step) {
 }
 }  // namespace
 
+// The settled text is written in one go: the cell's change handling then runs
+// once more, nested, on the text the chain of one-character write-backs would
+// have reached, without a nesting level (and a copy of the text) for every
+// character the filter removes.
 void FilterLastCharacter(QLineEdit* cell, bool replaceFullStop) {
-  for (FilterStep step : kFilterSteps) {
-    if (step == FilterStep::ReplaceFullStop && !replaceFullStop) continue;
-    ApplyStep(cell, step);
-  }
+  const std::string now = cell->text().toStdString();
+  const std::string settled = FilterFully(now, replaceFullStop);
+  if (settled != now) cell->setText(QString::fromStdString(settled));
 }
 
 void ReplaceFullStops(QLineEdit* cell) { ApplyStep(cell, FilterStep::ReplaceFullStop); }

@@ -4,9 +4,9 @@ class QLineEdit;
 
 namespace kelvasta {
 
-// The last-character filter of a data cell. Every step that changes the text
-// writes it back at once, which runs the cell's change handling again, nested,
-// before the next step looks at the text as it then stands.
+// The last-character filter of a data cell: when the filter's steps would
+// change the text, the text they settle on is written back once, which runs
+// the cell's change handling again, nested, on that text.
 void FilterLastCharacter(QLineEdit* cell, bool replaceFullStop);
 
 // Only the first step of the filter: every "。" becomes ".". Summary cells

@@ -151,7 +151,8 @@ void ScriptRunner::key(const QString& rest) {
   auto* cell = As<QLineEdit>(control(name), "key");
   static const std::pair<const char16_t*, std::pair<int, const char*>> kKeys[] = {
       {u"Enter", {Qt::Key_Return, "\r"}}, {u"Down", {Qt::Key_Down, ""}},       {u"Up", {Qt::Key_Up, ""}},
-      {u"Backspace", {Qt::Key_Backspace, "\b"}}, {u"Delete", {Qt::Key_Delete, "\x7f"}}};
+      {u"Backspace", {Qt::Key_Backspace, "\b"}}, {u"Delete", {Qt::Key_Delete, "\x7f"}},
+      {u"Escape", {Qt::Key_Escape, "\x1b"}}};
   for (const auto& [keyWord, keyCode] : kKeys) {
     if (keyName != QStringView(keyWord)) continue;
     cell->setFocus(Qt::OtherFocusReason);
@@ -183,13 +184,15 @@ void ScriptRunner::menu(const QString& caption) {
 
 void ScriptRunner::dump(const QString& rest) {
   const QStringList names = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-  const QJsonObject controls = DumpControls(window_);
+  // Only what is named is described, so naming one caption costs little
+  // whatever the lists hold.
   QJsonObject chosen;
   for (const QString& name : names) {
-    if (!controls.contains(name)) throw ScriptError(QStringLiteral("unknown control %1").arg(name));
-    chosen[name] = controls.value(name);
+    const std::optional<QJsonObject> entry = DumpControl(window_, name);
+    if (!entry) throw ScriptError(QStringLiteral("unknown control %1").arg(name));
+    chosen[name] = *entry;
   }
-  const QJsonObject shown = DumpWindow(window_, desktop_, names.isEmpty() ? controls : chosen);
+  const QJsonObject shown = DumpWindow(window_, desktop_, names.isEmpty() ? DumpControls(window_) : chosen);
   out_ << QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Compact)) << '\n';
   out_.flush();
 }

@@ -1,4 +1,5 @@
 #include "app/desktop.h"
+#include "app/handlers/handlers.h"
 #include "app/main_window.h"
 #include "app/test_table.h"
 #include "interchange/workbook.h"
@@ -101,6 +102,11 @@ void MainWindow::ImportFromSpreadsheet() {
   }
   bar->setMaximum(int(rows) - ListWindow::kRows);
   bar->setValue(0);
+  // The bar was already at 0, so nothing renumbered the rows; and a column
+  // whose visible cells kept their text was never summarised.
+  const ControlArray<QLabel>& rowNumbers = groups ? c_.Label30 : c_.Label3;
+  for (int r = 0; r < ListWindow::kRows; ++r) rowNumbers(r)->setText(QString::number(r + 1));
+  RecomputeValueLists(c_, storage_, groups);
 }
 
 // The file is written under a temporary name and renamed into place, so the

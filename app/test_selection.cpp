@@ -95,6 +95,9 @@ void MainWindow::SelectTest(int index) {
   EmptyCaptions(c_.Label5, {3, 4, 5, 8, 9, 10, 7, 13, 14, 15, 16, 17, 21, 23, 27});
   EmptyCaptions(c_.Label13, {3, 4, 5, 6, 7, 12});
   EmptyCaptions(c_.Label20, {7, 8});
+  // The emptied summary cells leave the analysis of variance incomplete,
+  // which keeps its critical values; an earlier table's must not stay.
+  EmptyCaptions(c_.Label5, {28, 29});
   // 17.
   c_.Label22->hide();
   // 18.

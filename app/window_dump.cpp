@@ -5,6 +5,8 @@
 #include "app/main_window.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLabel>
@@ -69,16 +71,38 @@ QJsonObject DumpControls(const MainWindow& window) {
     for (const QWidget* widget : about->namedControls())
       controls[QStringLiteral("AboutWindow.") + widget->objectName()] = DescribeControl(widget);
   }
-  const Storage& s = window.storage();
-  const std::pair<const char*, const ValueList*> lists[] = {
-      {"List1", &s.List1()}, {"List2", &s.List2()}, {"List3", &s.List3()}, {"List4", &s.List4()}, {"List5", &s.List5()}};
-  for (const auto& [name, list] : lists)
-    controls[QString::fromLatin1(name)] = QJsonObject{{QStringLiteral("items"), Items(list->items())}};
-  controls[QStringLiteral("List6")] = QJsonObject{{QStringLiteral("items"), Items(s.List6)}};
-  controls[QStringLiteral("List7")] = QJsonObject{{QStringLiteral("items"), Items(s.List7)}};
-  controls[QStringLiteral("List8")] = QJsonObject{{QStringLiteral("items"), Items(s.List8)}};
-  controls[QStringLiteral("Text14")] = QJsonObject{{QStringLiteral("text"), QString::fromStdString(s.Text14)}};
+  for (const QString& name : {QStringLiteral("List1"), QStringLiteral("List2"), QStringLiteral("List3"),
+                              QStringLiteral("List4"), QStringLiteral("List5"), QStringLiteral("List6"),
+                              QStringLiteral("List7"), QStringLiteral("List8"), QStringLiteral("Text14")})
+    controls[name] = *DumpStore(window, name);
   return controls;
+}
+
+std::optional<QJsonObject> DumpStore(const MainWindow& window, const QString& name) {
+  const Storage& s = window.storage();
+  const std::pair<const char*, const std::vector<std::string>*> lists[] = {
+      {"List1", &s.List1().items()}, {"List2", &s.List2().items()}, {"List3", &s.List3().items()},
+      {"List4", &s.List4().items()}, {"List5", &s.List5().items()}, {"List6", &s.List6},
+      {"List7", &s.List7},           {"List8", &s.List8}};
+  for (const auto& [listName, items] : lists)
+    if (name == QLatin1String(listName)) return QJsonObject{{QStringLiteral("items"), Items(*items)}};
+  if (name == u"Text14") return QJsonObject{{QStringLiteral("text"), QString::fromStdString(s.Text14)}};
+  return std::nullopt;
+}
+
+std::optional<QJsonObject> DumpControl(const MainWindow& window, const QString& name) {
+  if (name == u"MainWindow") return DescribeWindow(&window);
+  for (const QWidget* widget : window.namedControls())
+    if (widget->objectName() == name) return DescribeControl(widget);
+  if (const AboutWindow* about = window.aboutWindow()) {
+    const QString prefix = QStringLiteral("AboutWindow.");
+    if (name == u"AboutWindow") return DescribeWindow(about);
+    if (name.startsWith(prefix)) {
+      for (const QWidget* widget : about->namedControls())
+        if (widget->objectName() == name.mid(prefix.size())) return DescribeControl(widget);
+    }
+  }
+  return DumpStore(window, name);
 }
 
 namespace {

@@ -74,6 +74,19 @@ void Calculator::pressDigit(char key) {
   }
 }
 
+void Calculator::pressBackspace() {
+  if (startNew_) return;
+  if (!display_.empty()) display_.pop_back();
+  if (display_.empty() || display_ == "-") display_ = "0";
+  const std::optional<double> value = ReadPlainNumber(display_);
+  if (!value) return;
+  if (enteringSecond_) {
+    secondOperand_ = *value;
+  } else {
+    firstOperand_ = display_;
+  }
+}
+
 void Calculator::pressOperator(CalcOperator op) {
   operator_ = op;
   enteringSecond_ = true;

@@ -13,9 +13,9 @@ enum class CalcOperator { None = 0, Divide = 1, Multiply = 2, Add = 3, Subtract 
 // they were.
 class Calculator {
  public:
-  // The display is a text box the user may also edit; the window hands its
-  // text in before a key and shows display() after it. Handing it in changes
-  // no operand: only the next digit key or "=" reads it.
+  // The window hands the display's text in before a key and shows display()
+  // after it. Handing it in changes no operand: only the next digit key or
+  // "=" reads it.
   void setDisplay(std::string text);
   const std::string& display() const { return display_; }  // starts "0"
 
@@ -24,6 +24,11 @@ class Calculator {
   // follows it, and feeds the strictly converted display to the first
   // operand, or to the second once an operator key was pressed.
   void pressDigit(char key);
+
+  // Removes the last character of the number being typed ("0" when none is
+  // left) and feeds it to the operand as a digit key would. Does nothing
+  // while the display awaits a new number after an operator key.
+  void pressBackspace();
 
   // Records op, then completes the pending calculation with op when a second
   // operand was entered (2 + 3 × shows 6).

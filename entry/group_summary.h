@@ -12,7 +12,7 @@ namespace kelvasta {
 struct GroupSummary {
   std::int64_t n = 0;    // items that are numbers
   std::string meanText;  // DoubleToText of the mean; "" when n = 0
-  std::string sdText;  // SD (divisor n − 1) rounded to four decimals as a Currency, ToText(); "0" when n < 2
+  std::string sdText;  // SD (divisor n − 1) rounded to four decimals as a Currency, ToText(); "" when n = 1, "0" when n = 0
 };
 
 // Items that are not numbers (empty, "-", "1a2") are left out of all three.

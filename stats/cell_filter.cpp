@@ -61,16 +61,18 @@ std::string ApplyFilterStep(FilterStep step, std::string_view text) {
 }
 
 std::string FilterFully(std::string_view text, bool replaceFullStop) {
-  std::string current(text);
-  std::string previous;
-  do {
-    previous = current;
-    for (FilterStep step : kFilterSteps) {
-      if (step != FilterStep::ReplaceFullStop || replaceFullStop) {
-        current = ApplyFilterStep(step, current);
-      }
+  // The steps only ever drop the last character or rewrite "。", so the
+  // settled text is the full stops replaced and then every trailing character
+  // the steps would drop removed, one pass from the end.
+  std::string current = replaceFullStop ? ReplaceFullStops(text) : std::string(text);
+  while (!current.empty()) {
+    const int code = LastCharacterCode(current);
+    if (!ShouldDrop(FilterStep::DropAboveNine, code) && !ShouldDrop(FilterStep::DropBelowMinus, code) &&
+        !ShouldDrop(FilterStep::DropSlash, code)) {
+      break;
     }
-  } while (current != previous);
+    current.resize(current.size() - Utf8LastCharacter(current).size());
+  }
   return current;
 }
 

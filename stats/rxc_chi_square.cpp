@@ -1,5 +1,6 @@
 #include "stats/rxc_chi_square.h"
 
+#include <cmath>
 #include <cstddef>
 #include <optional>
 
@@ -33,6 +34,7 @@ struct ShownTotals {
   std::array<double, kRows> rows{};
   double grand = 0;
   std::string grandText;
+  bool formed = true;  // false when some total is beyond double (its caption empty)
 };
 
 std::array<double, 12> ReadCells(const std::array<std::string, 12>& cellTexts) {
@@ -44,12 +46,13 @@ std::array<double, 12> ReadCells(const std::array<std::string, 12>& cellTexts) {
 }
 
 ShownTotals WriteTotals(const std::array<double, 12>& a, RxcCaptions& out) {
-  auto write = [&out](int label, double value) {
+  ShownTotals shown;
+  auto write = [&out, &shown](int label, double value) {
+    shown.formed = shown.formed && std::isfinite(value);
     std::string text = DoubleToText(value);
     out.totals.emplace_back(label, text);
     return ReadLeadingNumber(text);
   };
-  ShownTotals shown;
   for (std::size_t j = 0; j < kColumns; ++j) {
     shown.columns[j] = write(kColumnTotalLabels[j], a[j] + a[j + 4] + a[j + 8]);
   }
@@ -131,6 +134,11 @@ RxcCaptions RxcChiSquare(const std::array<std::string, 12>& cellTexts) {
   RxcCaptions out;
   std::array<double, 12> a = ReadCells(cellTexts);
   ShownTotals shown = WriteTotals(a, out);
+  // An empty total would read as 0 and quietly drop its row or column from
+  // the statistic: nothing is computed from totals that could not be formed.
+  if (!shown.formed) {
+    return out;
+  }
   double statistic = Statistic(a, shown);
   int df = DegreesOfFreedom(shown);
   for (std::size_t k = 0; k < a.size(); ++k) {

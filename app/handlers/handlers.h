@@ -17,6 +17,10 @@ void WireOrdinalTable(const Controls& c, QObject* context); // Text12: rank sum 
 void WireSummaryT(const Controls& c, const Storage& s, QObject* context);  // Text4: t test from summaries
 // The raw-value lists of both list panels, with the hand-over to their tests.
 void WireValueLists(const Controls& c, Storage& s, QObject* context);
+// Summarises every column of the two-column lists (or of the group lists)
+// and computes the panel's test from the lists as they stand, as storing
+// into each column in turn would.
+void RecomputeValueLists(const Controls& c, Storage& s, bool groups);
 // Text41: the analysis of variance, and the two pairwise buttons.
 void WireAnova(const Controls& c, Storage& s, QObject* context);
 // The pocket calculator's keys.

@@ -75,6 +75,20 @@ void HandOver(const Controls& c, Storage& s, std::size_t column) {
 
 }  // namespace
 
+void RecomputeValueLists(const Controls& c, Storage& s, bool groups) {
+  if (groups) {
+    for (std::size_t column = 0; column < s.groupLists.columnCount(); ++column)
+      SummarizeInto(s.groupLists.column(column), c.Text41, int(column) * 3);
+    return;
+  }
+  if (TitleIs(c.Label1, kTitleTwoSampleT)) {
+    SummarizeInto(s.List1(), c.Text4, 0);
+    SummarizeInto(s.List2(), c.Text4, 3);
+  } else {
+    HandOver(c, s, 0);
+  }
+}
+
 void WireValueLists(const Controls& c, Storage& s, QObject* context) {
   ValueListBinding::Config two;
   two.columns = {&c.Text1, &c.Text2};

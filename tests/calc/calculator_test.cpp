@@ -13,8 +13,8 @@ namespace {
 using testing::ForEachCase;
 
 // Plays a key sequence: digits and "." are digit keys, "/ * + -" the
-// operators ÷ × + -, "=" is "=", "C" is C/CE, and "[text]" is the user
-// typing text into the display by hand.
+// operators ÷ × + -, "=" is "=", "C" is C/CE, "<" is Backspace, and
+// "[text]" is the display handed in as text.
 void Play(Calculator& calc, std::string_view keys) {
   for (std::size_t i = 0; i < keys.size(); ++i) {
     switch (const char key = keys[i]) {
@@ -42,6 +42,9 @@ void Play(Calculator& calc, std::string_view keys) {
         break;
       case 'C':
         calc.pressClear();
+        break;
+      case '<':
+        calc.pressBackspace();
         break;
       default:
         ASSERT_TRUE((key >= '0' && key <= '9') || key == '.') << "unknown key " << key << " in " << keys;
@@ -75,6 +78,18 @@ TEST(Calculator, DigitKeysEditTheDisplay) {
       {"point after operator", "1+.", ".", "start-new empties the display first"},
       {"point digit after operator", "1+.5", ".5", "the zero fix is for = only"},
       {"append to result", "7+5=3", "123", "= does not start a new number"},
+  });
+}
+
+TEST(Calculator, BackspaceEditsTheNumberBeingTyped) {
+  ExpectDisplays({
+      {"last digit", "123<", "12", "one character removed"},
+      {"first operand follows", "123<+1=", "13", "12 + 1: the operand is the edited display"},
+      {"second operand follows", "5+23<=", "7", "5 + 2"},
+      {"down to zero", "7<", "0", "nothing left shows 0"},
+      {"point removed", "1.<5=", "15", "1. becomes 1, then 15"},
+      {"negative result shortened", "1-4=<", "0", "-3 loses its 3; a lone minus shows 0"},
+      {"after operator ignored", "12+<", "12", "the display awaits the second number"},
   });
 }
 

@@ -144,6 +144,23 @@ TEST(RxcChiSquare, ZeroGrandTotalLeavesTheStoreEmpty) {
   EXPECT_FALSE(out.warningVisible);
 }
 
+TEST(RxcChiSquare, TotalsBeyondDoubleComputeNothing) {
+  const std::string digits400(400, '9');
+  const std::vector<std::pair<const char*, std::array<std::string, 12>>> grids{
+      {"two cells of 1e308 in a column", Grid({{"1e308", "10"}, {"1e308", "20"}, {"5", "30"}})},
+      {"a number of 400 digits", Grid({{digits400, "10"}, {"20", "20"}, {"5", "30"}})},
+  };
+  for (const auto& [name, cells] : grids) {
+    RxcCaptions out = RxcChiSquare(cells);
+    EXPECT_EQ(out.chiSquare, "") << name;
+    EXPECT_EQ(out.critical05, "") << name;
+    EXPECT_EQ(out.critical01, "") << name;
+    EXPECT_EQ(out.verdict, "") << name;
+    EXPECT_EQ(out.n, "") << name;
+    EXPECT_FALSE(out.warningVisible) << name;
+  }
+}
+
 TEST(RxcChiSquare, VerdictJudgesTheShownStatistic) {
   // 2 x 3 tables whose statistic rounds onto or just below 5.99 at four
   // decimals; found by search, checked with exact fractions.
