@@ -1,0 +1,67 @@
+// The exact tests of the details pane at their largest: Fisher's test of a
+// 2 x 2 table with counts near a million (run on every keystroke) and the
+// Freeman-Halton test of a 3 x 4 table with 906 576 tables of its margins
+// (run off the user-interface thread).
+#include <benchmark/benchmark.h>
+
+#include "stats/count_figures.h"
+#include "stats/fisher_exact.h"
+#include "stats/freeman_halton.h"
+
+namespace {
+
+void BM_FisherMillionCounts(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelvasta::FisherExact2x2(1000000, 999000, 998000, 1000000));
+  }
+}
+BENCHMARK(BM_FisherMillionCounts)->Unit(benchmark::kMillisecond);
+
+// The observed table sits at the end of a support of a million tables.
+void BM_FisherMillionFarTail(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelvasta::FisherExact2x2(1000000, 1000, 2000, 1000000));
+  }
+}
+BENCHMARK(BM_FisherMillionFarTail)->Unit(benchmark::kMillisecond);
+
+void BM_FourfoldFiguresKeystroke(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelvasta::FourfoldCountFigures({1e6, 999000, 998000, 1e6}));
+  }
+}
+BENCHMARK(BM_FourfoldFiguresKeystroke)->Unit(benchmark::kMillisecond);
+
+void BM_RxcFiguresKeystroke(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelvasta::RxcCountFigures({8, 4, 4, 4, 4, 8, 4, 4, 4, 4, 8, 4}));
+  }
+}
+BENCHMARK(BM_RxcFiguresKeystroke)->Unit(benchmark::kMicrosecond);
+
+void BM_FreemanHalton906576Tables(benchmark::State& state) {
+  const std::atomic<bool> running{false};
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelvasta::RxcExact({8, 4, 4, 4, 4, 8, 4, 4, 4, 4, 8, 4}, running));
+  }
+}
+BENCHMARK(BM_FreemanHalton906576Tables)->Unit(benchmark::kMillisecond);
+
+// Counting stops just past a million tables.
+void BM_FreemanHaltonTooMany(benchmark::State& state) {
+  const std::atomic<bool> running{false};
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelvasta::RxcExact({100, 80, 60, 40, 70, 90, 50, 30, 20, 40, 80, 90}, running));
+  }
+}
+BENCHMARK(BM_FreemanHaltonTooMany)->Unit(benchmark::kMillisecond);
+
+void BM_PairedAndOrdinalKeystroke(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelvasta::PairedFourfoldCountFigures({794, 150, 86, 570}));
+    benchmark::DoNotOptimize(kelvasta::OrdinalCountFigures({40, 30, 20, 10, 20, 25, 30, 25}));
+  }
+}
+BENCHMARK(BM_PairedAndOrdinalKeystroke)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
