@@ -46,15 +46,20 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   WireValueLists(c_, storage_, this);
   WireAnova(c_, storage_, this);
   WireCalculator(c_, storage_, this);
+  buildDetailsPane();
   // The size is fixed: nothing reacts to a change of window size.
   adjustSize();
   setFixedSize(sizeHint());
 }
 
 void MainWindow::buildForm() {
-  auto* client = new QWidget(this);
+  // The form keeps its size and place; the details pane goes to its right.
+  auto* host = new QWidget(this);
+  auto* client = new QWidget(host);
   client->setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
-  setCentralWidget(client);
+  formSize_ = client->size();
+  host->setFixedSize(formSize_);
+  setCentralWidget(host);
   ControlFactory& f = factory_;
 
   c_.Frame1 = f.frame(client, ControlName("Frame1"), 60, -60, 9795, 855);

@@ -12,6 +12,7 @@ namespace kelvasta {
 
 class AboutWindow;
 class Desktop;
+class DetailsPane;
 
 // The one window of the program. It owns every control, list and piece of
 // state; handlers run inside control events, one at a time, and cells written
@@ -50,6 +51,17 @@ class MainWindow : public QMainWindow {
   void OpenTutorial();
   void OpenHelp();
 
+  // The details pane at the right of the panels.
+  DetailsPane& detailsPane() { return *details_; }
+  const DetailsPane& detailsPane() const { return *details_; }
+  // "统计详情": shows or hides the details pane; the window grows or shrinks
+  // by its width and the form stays where it is. Kept between runs, except
+  // in script mode.
+  void SetDetailsShown(bool shown);
+  // "复制结果": the selected test's inputs, captions, figures and sentence
+  // onto the clipboard.
+  void CopyResults();
+
  signals:
   // "退出" was chosen or the window was closed: the program ends at once.
   void exitRequested();
@@ -64,6 +76,9 @@ class MainWindow : public QMainWindow {
   void setPressedLook(int item, bool pressed);
   AboutWindow& ensureAboutWindow();
   void setSpreadsheetItemsEnabled(bool enabled);
+  void buildDetailsPane();
+  void applyDetailsShown(bool shown);
+  bool scriptMode() const;
 
   Desktop& desktop_;
   ControlFactory factory_;
@@ -73,6 +88,9 @@ class MainWindow : public QMainWindow {
   QAction* importAction_ = nullptr;
   QAction* exportAction_ = nullptr;
   AboutWindow* about_ = nullptr;
+  DetailsPane* details_ = nullptr;
+  QAction* detailsAction_ = nullptr;
+  QSize formSize_;
 };
 
 }  // namespace kelvasta

@@ -17,6 +17,17 @@ void MainWindow::buildMenus() {
   QAction* quit = file->addAction(QStringLiteral("退出"), this, &MainWindow::exitRequested);
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+  QAction* copy = edit->addAction(QStringLiteral("复制结果"), this, &MainWindow::CopyResults);
+  copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+
+  QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
+  detailsAction_ = view->addAction(QStringLiteral("统计详情"));
+  detailsAction_->setCheckable(true);
+  detailsAction_->setChecked(true);
+  detailsAction_->setShortcut(QKeySequence(Qt::Key_F2));
+  connect(detailsAction_, &QAction::toggled, this, &MainWindow::SetDetailsShown);
+
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
   help->addAction(QStringLiteral("访问作者主页"), this, &MainWindow::OpenHomePage);
   QAction* about = help->addAction(QStringLiteral("版本信息"), this, &MainWindow::ShowAboutWindow);

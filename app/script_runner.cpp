@@ -3,6 +3,7 @@
 #include "app/about_window.h"
 #include "app/click_label.h"
 #include "app/desktop.h"
+#include "app/details/details_pane.h"
 #include "app/main_window.h"
 #include "app/window_dump.h"
 
@@ -183,6 +184,8 @@ void ScriptRunner::menu(const QString& caption) {
 }
 
 void ScriptRunner::dump(const QString& rest) {
+  // The details are printed as the user would see them once the pane is done.
+  window_.detailsPane().ensureCurrent();
   const QStringList names = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
   // Only what is named is described, so naming one caption costs little
   // whatever the lists hold.

@@ -2,6 +2,8 @@
 
 #include "app/about_window.h"
 #include "app/desktop.h"
+#include "app/details/details_pane.h"
+#include "app/details/report_export.h"
 #include "app/main_window.h"
 
 #include <QAbstractButton>
@@ -124,6 +126,9 @@ QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop, cons
   dump[QStringLiteral("messages")] = Messages(desktop);
   dump[QStringLiteral("opened")] = QJsonArray::fromStringList(desktop.takeOpened());
   dump[QStringLiteral("controls")] = controls;
+  const DetailsPane& details = window.detailsPane();
+  dump[QStringLiteral("details")] = ReportJson(details.report());
+  dump[QStringLiteral("clipboard")] = details.hasCopied() ? QGuiApplication::clipboard()->text() : QString();
   return dump;
 }
 

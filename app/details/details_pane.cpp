@@ -1,0 +1,182 @@
+#include "app/details/details_pane.h"
+
+#include "app/controls.h"
+#include "app/details/report_export.h"
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace kelvasta {
+
+DetailsPane::DetailsPane(const MainWindow& window, QWidget* parent)
+    : QWidget(parent), window_(window), builders_(StandardReportBuilders()) {
+  setObjectName(QStringLiteral("Details"));
+  refreshTimer_.setSingleShot(true);
+  refreshTimer_.setInterval(0);
+  connect(&refreshTimer_, &QTimer::timeout, this, &DetailsPane::refreshNow);
+
+  title_ = new QLabel(this);
+  title_->setObjectName(QStringLiteral("DetailsTitle"));
+  QFont bold = title_->font();
+  bold.setBold(true);
+  title_->setFont(bold);
+  title_->setWordWrap(true);
+
+  table_ = new QTableWidget(0, 2, this);
+  table_->setObjectName(QStringLiteral("DetailsTable"));
+  table_->horizontalHeader()->hide();
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  table_->setShowGrid(false);
+  table_->setWordWrap(true);
+
+  sentence_ = new QLabel(this);
+  sentence_->setObjectName(QStringLiteral("DetailsSentence"));
+  sentence_->setWordWrap(true);
+  sentence_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  sentence_->hide();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addWidget(title_);
+  layout->addWidget(table_, 1);
+  layout->addWidget(sentence_);
+}
+
+DetailsPane::~DetailsPane() = default;
+
+void DetailsPane::setBuilder(int test, ReportBuilder builder) {
+  builders_.at(static_cast<std::size_t>(test)) = std::move(builder);
+  requestRefresh();
+}
+
+void DetailsPane::watch(const Controls& c) {
+  for (const ControlArray<QLineEdit>* cells : {&c.Text1, &c.Text2, &c.Text30, &c.Text40, &c.Text50, &c.Text4,
+                                               &c.Text41, &c.Text11, &c.Text111, &c.Text12})
+    for (const auto& [index, cell] : *cells)
+      connect(cell, &QLineEdit::textChanged, this, &DetailsPane::requestRefresh);
+  for (QScrollBar* bar : {c.VS1, c.VSl1})
+    connect(bar, &QScrollBar::valueChanged, this, &DetailsPane::requestRefresh);
+  for (const auto& [index, button] : c.Command1)
+    connect(button, &QPushButton::clicked, this, &DetailsPane::requestRefresh);
+}
+
+void DetailsPane::requestRefresh() {
+  if (isHidden()) {
+    stale_ = true;
+    return;
+  }
+  if (!refreshTimer_.isActive()) refreshTimer_.start();
+}
+
+void DetailsPane::ensureCurrent() {
+  for (;;) {
+    if (refreshTimer_.isActive() || stale_) refreshNow();
+    if (!awaitingJob_) return;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+}
+
+void DetailsPane::setVisible(bool visible) {
+  QWidget::setVisible(visible);
+  if (visible) {
+    if (stale_) requestRefresh();
+    return;
+  }
+  // A hidden pane computes nothing: the slow part is dropped and redone
+  // when the pane shows again.
+  refreshTimer_.stop();
+  if (awaitingJob_) {
+    runner_.cancel();
+    awaitingJob_ = false;
+    stale_ = true;
+  }
+}
+
+void DetailsPane::refreshNow() {
+  refreshTimer_.stop();
+  stale_ = false;
+  ++generation_;
+  if (awaitingJob_) runner_.cancel();
+  awaitingJob_ = false;
+  DetailsBuild build = builders_.at(static_cast<std::size_t>(window_.CurrentTest()))(window_);
+  if (build.job) {
+    awaitingJob_ = true;
+    auto pending = std::make_shared<DetailsReport>(build.report);
+    runner_.submit([this, generation = generation_, pending,
+                    job = std::move(build.job)](const std::atomic<bool>& cancel) {
+      try {
+        job(*pending, cancel);
+      } catch (...) {
+        // A failed slow part leaves the quick report as it was.
+      }
+      if (cancel.load()) return;
+      QMetaObject::invokeMethod(
+          this, [this, generation, pending] { finishJob(generation, std::move(*pending)); },
+          Qt::QueuedConnection);
+    });
+  }
+  display(std::move(build.report));
+}
+
+void DetailsPane::finishJob(std::uint64_t generation, DetailsReport report) {
+  if (generation != generation_ || !awaitingJob_) return;
+  awaitingJob_ = false;
+  display(std::move(report));
+}
+
+void DetailsPane::display(DetailsReport report) {
+  title_->setText(report.test);
+  // Unchanged rows are not rebuilt: most keystrokes change a few values.
+  if (report.rows.size() != report_.rows.size()) table_->setRowCount(int(report.rows.size()));
+  QFont headingFont = table_->font();
+  headingFont.setBold(true);
+  headingFont.setPointSizeF(headingFont.pointSizeF() * 0.9);
+  for (std::size_t i = 0; i < report.rows.size(); ++i) {
+    const DetailsRow& row = report.rows[i];
+    if (i < report_.rows.size() && report_.rows[i] == row && table_->item(int(i), 0) != nullptr) continue;
+    const int r = int(i);
+    auto* label = new QTableWidgetItem(row.label);
+    table_->setItem(r, 0, label);
+    if (row.heading) {
+      label->setFont(headingFont);
+      delete table_->takeItem(r, 1);
+      table_->setSpan(r, 0, 1, 2);
+      continue;
+    }
+    if (table_->columnSpan(r, 0) != 1) table_->setSpan(r, 0, 1, 1);
+    auto* value = new QTableWidgetItem(row.value);
+    value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table_->setItem(r, 1, value);
+  }
+  sentence_->setText(report.sentence);
+  sentence_->setVisible(!report.sentence.isEmpty());
+  report_ = std::move(report);
+  emit reportShown();
+}
+
+void DetailsPane::copyToClipboard() {
+  ensureCurrent();
+  auto* mime = new QMimeData;
+  mime->setHtml(ReportHtml(report_));
+  mime->setText(ReportPlainText(report_));
+  QApplication::clipboard()->setMimeData(mime);
+  copied_ = true;
+}
+
+}  // namespace kelvasta

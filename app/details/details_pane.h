@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/details/details_report.h"
+#include "app/details/latest_job_runner.h"
+#include "app/details/report_builders.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+
+class QLabel;
+class QTableWidget;
+
+namespace kelvasta {
+
+struct Controls;
+
+// The details pane beside the test panels: a title line, a table of labelled
+// figures under small headings, and the sentence. It rebuilds its report
+// from the window whenever the data change, once per burst of changes and
+// only while it is shown; a builder's slow part runs on a worker thread and
+// its result is shown only if no change came in between.
+class DetailsPane : public QWidget {
+  Q_OBJECT
+
+ public:
+  DetailsPane(const MainWindow& window, QWidget* parent);
+  ~DetailsPane() override;
+
+  // Replaces the builder of test `test` (0 to 7).
+  void setBuilder(int test, ReportBuilder builder);
+  // Refreshes on every change of the cells, scroll bars and test buttons.
+  void watch(const Controls& c);
+
+  // Asks for a refresh after the current event (many asks, one refresh).
+  void requestRefresh();
+  // Makes the shown report current now: runs an asked-for refresh and waits
+  // for a running slow part, processing events meanwhile. Works while
+  // hidden too.
+  void ensureCurrent();
+  // The report on display (or that would be, while hidden).
+  const DetailsReport& report() const { return report_; }
+
+  // Puts the current report on the clipboard as HTML and plain text.
+  void copyToClipboard();
+  // Whether this pane has put something on the clipboard.
+  bool hasCopied() const { return copied_; }
+
+  void setVisible(bool visible) override;
+
+ signals:
+  // A report was put on display.
+  void reportShown();
+
+ private:
+  void refreshNow();
+  void display(DetailsReport report);
+  void finishJob(std::uint64_t generation, DetailsReport report);
+
+  const MainWindow& window_;
+  ReportBuilders builders_;
+  QTimer refreshTimer_;
+  // Each refresh takes a new generation; a slow part's result is shown only
+  // if its generation is still the newest.
+  std::uint64_t generation_ = 0;
+  bool awaitingJob_ = false;
+  // Data changed while hidden.
+  bool stale_ = true;
+  bool copied_ = false;
+  DetailsReport report_;
+  QLabel* title_ = nullptr;
+  QTableWidget* table_ = nullptr;
+  QLabel* sentence_ = nullptr;
+  // Last, so that it stops its thread before anything the thread posts to.
+  LatestJobRunner runner_;
+};
+
+}  // namespace kelvasta

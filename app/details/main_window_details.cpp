@@ -1,0 +1,53 @@
+#include "app/desktop.h"
+#include "app/details/details_pane.h"
+#include "app/main_window.h"
+#include "app/twips.h"
+
+#include <QAction>
+#include <QSettings>
+#include <QSignalBlocker>
+
+namespace kelvasta {
+
+namespace {
+// 4800 twips: with the form the window stays under 1000 pixels wide.
+constexpr int kPaneWidth = 4800;
+const QString kShownKey = QStringLiteral("details/shown");
+
+QSettings KeptSettings() { return QSettings(QStringLiteral("Kelvasta"), QStringLiteral("Kelvasta")); }
+}  // namespace
+
+bool MainWindow::scriptMode() const { return dynamic_cast<const RecordingDesktop*>(&desktop_) != nullptr; }
+
+void MainWindow::buildDetailsPane() {
+  details_ = new DetailsPane(*this, centralWidget());
+  details_->setGeometry(formSize_.width(), 0, TwipsToPixels(kPaneWidth), formSize_.height());
+  // Connected after the panels' own handlers, so the pane follows their captions.
+  details_->watch(c_);
+  connect(importAction_, &QAction::triggered, details_, &DetailsPane::requestRefresh);
+  const bool shown = scriptMode() || KeptSettings().value(kShownKey, true).toBool();
+  const QSignalBlocker blocker(detailsAction_);
+  detailsAction_->setChecked(shown);
+  applyDetailsShown(shown);
+  details_->requestRefresh();
+}
+
+void MainWindow::applyDetailsShown(bool shown) {
+  details_->setVisible(shown);
+  centralWidget()->setFixedSize(formSize_.width() + (shown ? details_->width() : 0), formSize_.height());
+}
+
+void MainWindow::SetDetailsShown(bool shown) {
+  if (detailsAction_->isChecked() != shown) {
+    const QSignalBlocker blocker(detailsAction_);
+    detailsAction_->setChecked(shown);
+  }
+  applyDetailsShown(shown);
+  if (!scriptMode()) KeptSettings().setValue(kShownKey, shown);
+  // The window's size stays fixed, at the new width.
+  setFixedSize(sizeHint());
+}
+
+void MainWindow::CopyResults() { details_->copyToClipboard(); }
+
+}  // namespace kelvasta

@@ -1,0 +1,25 @@
+#include "app/details/report_builders.h"
+
+#include "app/main_window.h"
+
+#include <QPushButton>
+
+namespace kelvasta {
+
+DetailsBuild DefaultReport(const MainWindow& window) {
+  const int test = window.CurrentTest();
+  DetailsReport report;
+  report.test = window.controls().Command1(test)->text();
+  report.source =
+      kTests.at(static_cast<std::size_t>(test)).valueList ? QStringLiteral("raw") : QStringLiteral("table");
+  return report;
+}
+
+// A test's own builder takes its place below with one assignment.
+ReportBuilders StandardReportBuilders() {
+  ReportBuilders builders;
+  builders.fill(DefaultReport);
+  return builders;
+}
+
+}  // namespace kelvasta
