@@ -1,0 +1,172 @@
+// The worked examples of the help and tutorial pages, typed into the window:
+// every figure a result screen of the pages prints must be what the window
+// shows, and every result screen of the pages must have its row here.
+#include "tests/app/script_fixture.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <map>
+
+namespace kelvasta::testing {
+namespace {
+
+using HelpExamplesTest = ScriptTest;
+
+// Types `values` into cells name(0), name(1), ...; "" skips a cell.
+QString Cells(const char* name, const QStringList& values) {
+  QString script;
+  for (int k = 0; k < values.size(); ++k)
+    if (!values[k].isEmpty())
+      script += QStringLiteral("type %1(%2) %3\n").arg(QLatin1String(name)).arg(k).arg(values[k]);
+  return script;
+}
+
+// Types `values` down a value-list column, pressing Enter after each.
+QString Down(const char* column, const QStringList& values) {
+  QString script;
+  for (int r = 0; r < values.size(); ++r)
+    script +=
+        QStringLiteral("type %1(%2) %3\nkey %1(%2) Enter\n").arg(QLatin1String(column)).arg(r).arg(values[r]);
+  return script;
+}
+
+QString Select(int test) { return QStringLiteral("click Command1(%1)\n").arg(test); }
+
+const QStringList kAnovaCells{"10", "2", "10", "12", "2.5", "10", "15", "3", "10"};
+const QStringList kBefore{"150", "142", "160", "138", "155", "148", "165", "140"};
+const QStringList kAfter{"144", "138", "152", "135", "150", "141", "158", "137"};
+const QStringList kGrades{"10", "8", "5", "2", "4", "6", "9", "11"};
+
+const QStringList kTCaptions{"Label5(3)", "Label5(4)", "Label5(5)", "Label5(6)"};
+const QStringList kPairedTCaptions{"Label13(5)", "Label13(4)", "Label13(3)", "Label5(10)",
+                                   "Label5(9)",  "Label5(8)",  "Label5(7)"};
+const QStringList kFourfoldCaptions{"Label20(1)", "Label20(2)", "Label20(3)", "Label20(4)", "Label20(5)",
+                                    "Label20(6)", "Label5(20)", "Label5(19)", "Label5(21)"};
+const QStringList kRankCaptions{"Label20(9)", "Label5(44)", "Label20(10)", "Label5(43)"};
+const QStringList kPairwise{"Label10", "Label11", "Label12"};
+
+struct Example {
+  const char* page;  // folder under docs/
+  const char* id;    // of the example's result screen
+  QString script;
+  QStringList controls;  // one per printed figure, in the screen's order
+};
+
+const Example kExamples[] = {
+    {"help", "ex-t2", Select(0) + Cells("Text4", {"12.5", "2.1", "10", "10.2", "2.4", "12"}), kTCaptions},
+    {"help", "ex-paired-t", Select(1) + Down("Text1", {"1", "2", "3"}) + Down("Text2", {"2", "4", "5"}),
+     kPairedTCaptions},
+    {"help",
+     "ex-anova",
+     Select(2) + Cells("Text41", kAnovaCells),
+     {"Label5(29)", "Label5(28)", "Label5(26)"}},
+    {"help", "ex-q", Select(2) + Cells("Text41", kAnovaCells), kPairwise},
+    {"help", "ex-lsd-t", Select(2) + Cells("Text41", kAnovaCells) + "click Command16\n", kPairwise},
+    {"help", "ex-chi4-1", Select(3) + Cells("Text11", {"20", "30", "25", "25"}), kFourfoldCaptions},
+    {"help", "ex-chi4-2", Select(3) + Cells("Text11", {"30", "2", "10", "5"}), {"Label20(6)", "Label5(21)"}},
+    {"help",
+     "ex-chi-paired",
+     Select(4) + Cells("Text11", {"40", "30", "12", "18"}),
+     {"Label20(8)", "Label20(7)", "Label5(24)", "Label5(25)", "Label5(23)"}},
+    {"help",
+     "ex-rxc",
+     Select(5) + Cells("Text111", {"30", "10", "", "", "20", "20", "", "", "10", "30"}),
+     {"Label20(12)", "Label20(13)", "Label5(37)", "Label5(36)", "Label5(35)"}},
+    {"help",
+     "ex-corr",
+     Select(6) + Down("Text1", {"1", "2", "3", "4", "5"}) + Down("Text2", {"2", "4", "5", "4", "5"}),
+     {"Label13(6)", "Label13(7)", "Label13(12)", "Label5(13)", "Label5(14)", "Label5(15)", "Label5(16)",
+      "Label5(17)"}},
+    {"help", "ex-rank", Select(7) + Cells("Text12", kGrades), kRankCaptions},
+    {"tutorial", "ex-walk", Select(3) + Cells("Text11", {"20", "30", "25", "25"}), kFourfoldCaptions},
+    {"tutorial", "ex-paired-as-two-samples", Select(0) + Down("Text1", kBefore) + Down("Text2", kAfter),
+     QStringList{"Text4(0)", "Text4(1)", "Text4(2)", "Text4(3)", "Text4(4)", "Text4(5)"} + kTCaptions},
+    {"tutorial", "ex-paired", Select(1) + Down("Text1", kBefore) + Down("Text2", kAfter), kPairedTCaptions},
+    {"tutorial",
+     "ex-small",
+     Select(3) + Cells("Text11", {"8", "2", "3", "7"}),
+     {"Label20(1)", "Label20(2)", "Label20(3)", "Label20(4)", "Label20(5)", "Label20(6)", "Label5(21)"}},
+    {"tutorial",
+     "ex-nonsig",
+     Select(3) + Cells("Text11", {"14", "6", "9", "11"}),
+     {"Label20(5)", "Label20(6)", "Label5(21)"}},
+    {"tutorial", "ex-ordinal", Select(7) + Cells("Text12", kGrades), kRankCaptions},
+    {"tutorial", "ex-clinical", Select(0) + Cells("Text4", {"130", "15", "5000", "129", "15", "5000"}),
+     kTCaptions},
+};
+
+QString ReadPage(const char* page) {
+  QFile file(QStringLiteral(KELVASTA_SOURCE_DIR "/docs/%1/index.html").arg(QLatin1String(page)));
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+  return QString::fromUtf8(file.readAll());
+}
+
+// The figures a screen prints: its lines split at runs of three or more
+// blanks, each item without its caption ("t0.05 = ", "结果判断："). Items
+// without "=" or "：" are headings ("秩和检验"); pairwise lines are figures
+// whole.
+QStringList PrintedFigures(QString screen) {
+  screen.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+      .replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+  static const QRegularExpression kGap(QStringLiteral("\\s{3,}|\\n"));
+  static const QRegularExpression kCaption(QStringLiteral("^(结果判断：|回归方程：|[^=：]*=\\s*)"));
+  QStringList figures;
+  for (QString item : screen.split(kGap, Qt::SkipEmptyParts)) {
+    if (!item.contains(u'=') && !item.contains(u'：')) continue;
+    figures.push_back(item.remove(kCaption).trimmed());
+  }
+  return figures;
+}
+
+// The screens of a page by id; fails for a screen without an id, and for an
+// example block without a screen.
+std::map<QString, QStringList> Screens(const QString& html) {
+  static const QRegularExpression kScreen(QStringLiteral("<div class=\"screen\" id=\"([^\"]+)\">(.*?)</div>"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+  std::map<QString, QStringList> screens;
+  for (const auto& match : kScreen.globalMatch(html))
+    screens[match.captured(1)] = PrintedFigures(match.captured(2));
+  EXPECT_EQ(qsizetype(screens.size()), html.count(QStringLiteral("class=\"screen\"")))
+      << "a screen without an id";
+
+  static const QRegularExpression kDiv(QStringLiteral("<div\\b|</div>"));
+  for (qsizetype at = html.indexOf(QStringLiteral("<div class=\"example\">")); at >= 0;
+       at = html.indexOf(QStringLiteral("<div class=\"example\">"), at + 1)) {
+    int depth = 0;
+    qsizetype end = at;
+    for (const auto& tag : kDiv.globalMatch(html, at)) {
+      depth += tag.captured() == u"</div>" ? -1 : 1;
+      end = tag.capturedEnd();
+      if (depth == 0) break;
+    }
+    EXPECT_TRUE(html.mid(at, end - at).contains(QStringLiteral("class=\"screen\"")))
+        << "an example without a result screen at " << at;
+  }
+  return screens;
+}
+
+TEST_F(HelpExamplesTest, EveryResultScreenIsWhatTheWindowShows) {
+  for (const char* page : {"help", "tutorial"}) {
+    SCOPED_TRACE(page);
+    const std::map<QString, QStringList> screens = Screens(ReadPage(page));
+    qsizetype rows = 0;
+    for (const Example& example : kExamples) {
+      if (QLatin1String(example.page) != QLatin1String(page)) continue;
+      ++rows;
+      SCOPED_TRACE(example.id);
+      const auto screen = screens.find(QLatin1String(example.id));
+      ASSERT_TRUE(screen != screens.end()) << "no result screen with this id";
+      const QStringList& printed = screen->second;
+      ASSERT_EQ(printed.size(), example.controls.size()) << printed.join(u'|').toStdString();
+      const QJsonObject dump = RunAndDump(example.script);
+      for (qsizetype k = 0; k < printed.size(); ++k)
+        EXPECT_EQ(Text(dump, example.controls[k]).toStdString(), printed[k].toStdString())
+            << example.controls[k].toStdString();
+    }
+    EXPECT_EQ(rows, qsizetype(screens.size())) << "a result screen without a row";
+  }
+}
+
+}  // namespace
+}  // namespace kelvasta::testing
