@@ -26,7 +26,7 @@ const BadLine kBadLines[] = {
     {"type_into_a_label", "type Label1 5", 1},
     {"scroll_a_button", "scroll Command15 3", 1},
     {"scroll_not_a_number", "scroll VS1 x", 1},
-    {"unknown_key", "key Text11(0) Escape", 1},
+    {"unknown_key", "key Text11(0) F13", 1},
     {"unknown_menu_entry", "menu 保存", 1},
     {"dump_unknown_control", "dump Label1 Label999", 1},
 };
