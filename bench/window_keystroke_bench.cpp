@@ -7,6 +7,7 @@
 #include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "stats/cell_filter.h"
 #include "stats/number_text.h"
 
 #include <QApplication>
@@ -66,5 +67,29 @@ BENCHMARK(BM_TwoSampleWindowKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PairedWindowKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CorrelationWindowKeystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GroupWindowKeystroke)->Unit(benchmark::kMillisecond);
+
+// A pasted text whose tail the filter removes, from the change to the last
+// caption: the text settles in one write-back however long it is.
+void BM_LongTextSettlesInCell(benchmark::State& state) {
+  Application();
+  kelvasta::RecordingDesktop desktop;
+  kelvasta::MainWindow window(desktop);
+  kelvasta::StartUp(window);
+  window.SelectTest(3);
+  const QString text = QStringLiteral("7") + QString(qsizetype(state.range(0)), QLatin1Char('a'));
+  QLineEdit* cell = window.controls().Text11(0);
+  for (auto _ : state) {
+    cell->setText(text);
+    cell->clear();
+  }
+}
+BENCHMARK(BM_LongTextSettlesInCell)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// The filter's rule alone on texts no cell would hold.
+void BM_FilterSettles(benchmark::State& state) {
+  const std::string text = "12" + std::string(std::size_t(state.range(0)), 'a');
+  for (auto _ : state) benchmark::DoNotOptimize(kelvasta::FilterFully(text, true));
+}
+BENCHMARK(BM_FilterSettles)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
