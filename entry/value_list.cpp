@@ -1,23 +1,36 @@
 #include "entry/value_list.h"
 
+#include "stats/number_reading.h"
 #include "stats/raw_value.h"
 
+#include <limits>
+
 namespace kelvasta {
+
+namespace {
+// The full-precision value of an item that counts as a number, NaN otherwise.
+double ExactValue(std::string_view text, std::int64_t raw) {
+  return raw == kMissingRaw ? std::numeric_limits<double>::quiet_NaN() : ReadLeadingNumber(text);
+}
+}  // namespace
 
 void ValueList::setItem(std::size_t index, std::string_view text) {
   std::string& item = items_.at(index);
   item.assign(text);
   values_[index] = ReadRawValue(text);
+  numbers_[index] = ExactValue(text, values_[index]);
 }
 
 void ValueList::append(std::string_view text) {
   items_.emplace_back(text);
   values_.push_back(ReadRawValue(text));
+  numbers_.push_back(ExactValue(text, values_.back()));
 }
 
 void ValueList::appendEmpty(std::size_t howMany) {
   items_.resize(items_.size() + howMany);
   values_.resize(values_.size() + howMany, kMissingRaw);
+  numbers_.resize(numbers_.size() + howMany, std::numeric_limits<double>::quiet_NaN());
 }
 
 // Gives the storage back: a list of a million rows is emptied on every test
@@ -25,6 +38,7 @@ void ValueList::appendEmpty(std::size_t howMany) {
 void ValueList::clear() {
   items_ = std::vector<std::string>();
   values_ = std::vector<std::int64_t>();
+  numbers_ = std::vector<double>();
 }
 
 }  // namespace kelvasta

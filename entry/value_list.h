@@ -25,15 +25,20 @@ class ValueList {
   void reserve(std::size_t count) {
     items_.reserve(count);
     values_.reserve(count);
+    numbers_.reserve(count);
   }
   void clear();
   const std::vector<std::string>& items() const { return items_; }
   // values()[k] is ReadRawValue(item(k)).
   const std::vector<std::int64_t>& values() const { return values_; }
+  // The same items read at full precision (the text as a double, not rounded
+  // to four decimals); NaN where values() holds kMissingRaw.
+  const std::vector<double>& numbers() const { return numbers_; }
 
  private:
   std::vector<std::string> items_;
   std::vector<std::int64_t> values_;
+  std::vector<double> numbers_;
 };
 
 // The number of empty items every list holds after start and after each test

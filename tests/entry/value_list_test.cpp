@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "stats/raw_value.h"
 #include "tests/stats/case_table.h"
 
@@ -57,9 +59,22 @@ TEST(ValueList, ValuesStayInStepWithTheItems) {
   EXPECT_EQ(list.values().front(), kMissingRaw);
   EXPECT_THROW(list.setItem(3, "1"), std::out_of_range);
   EXPECT_EQ(list.values().size(), 3u);
+  EXPECT_EQ(list.numbers().size(), 3u);
   list.clear();
   EXPECT_EQ(list.count(), 0u);
   EXPECT_TRUE(list.values().empty());
+}
+
+TEST(ValueList, NumbersKeepTheFullPrecisionOfTheText) {
+  ValueList list;
+  for (const char* text : {"1.00000001", "1000000.123456789", "1.5E-05", "-", "1E30"}) list.append(text);
+  list.appendEmpty(1);
+  EXPECT_EQ(list.numbers()[0], 1.00000001) << "Currency counts it as 1";
+  EXPECT_EQ(list.numbers()[1], 1000000.123456789);
+  EXPECT_EQ(list.numbers()[2], 1.5e-05);
+  for (std::size_t k : {3u, 4u, 5u}) EXPECT_TRUE(std::isnan(list.numbers()[k])) << "not a number as the lists count: " << k;
+  list.setItem(3, "2.5");
+  EXPECT_EQ(list.numbers()[3], 2.5);
 }
 
 }  // namespace
