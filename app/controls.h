@@ -5,6 +5,7 @@
 #include "entry/list_window.h"
 #include "entry/value_list.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,10 @@ struct Storage {
   double WithinGroupsSS = 0;
   double WithinGroupsDf = 0;
   Calculator calculator;
+  // The summary texts the lists' summaries last wrote into Text4 and Text41;
+  // cells that still hold them show the lists, not figures typed by hand.
+  std::array<std::string, 6> Text4FromLists;
+  std::array<std::string, 9> Text41FromLists;
 
   ValueList& List1() { return twoColumnLists.column(0); }
   ValueList& List2() { return twoColumnLists.column(1); }

@@ -10,22 +10,32 @@
 
 #include <QScrollBar>
 
+#include <span>
+
 namespace kelvasta {
 
 namespace {
 
 // Count, mean and standard deviation of one list into three summary cells.
 // Each write that changes a cell runs that cell's own change handling (the
-// t test or the analysis of variance) at once.
-void SummarizeInto(const ValueList& list, const ControlArray<QLineEdit>& cells, int firstCell) {
+// t test or the analysis of variance) at once. The texts written are kept in
+// `written`, so that the details can tell summaries of the lists from
+// figures the user typed.
+void SummarizeInto(const ValueList& list, const ControlArray<QLineEdit>& cells, int firstCell,
+                   std::span<std::string> written) {
   const GroupSummary summary = SummarizeGroup(list);
   QLineEdit* mean = cells(firstCell);
   QLineEdit* sd = cells(firstCell + 1);
+  QLineEdit* n = cells(firstCell + 2);
+  const auto at = std::size_t(firstCell);
+  written[at] = FormatFourDecimals(summary.meanText);
+  written[at + 1] = FormatFourDecimals(summary.sdText);
+  written[at + 2] = std::to_string(summary.n);
   mean->setText(ToQString(summary.meanText));
   mean->setText(ToQString(FormatFourDecimals(CellText(mean))));
   sd->setText(ToQString(summary.sdText));
   sd->setText(ToQString(FormatFourDecimals(CellText(sd))));
-  cells(firstCell + 2)->setText(QString::number(summary.n));
+  n->setText(QString::number(summary.n));
 }
 
 void ShowPairedT(const Controls& c, const Storage& s) {
@@ -69,7 +79,7 @@ void ShowCorrelation(const Controls& c, const Storage& s) {
 void HandOver(const Controls& c, Storage& s, std::size_t column) {
   if (TitleIs(c.Label1, kTitlePairedT)) ShowPairedT(c, s);
   if (TitleIs(c.Label1, kTitleTwoSampleT))
-    SummarizeInto(column == 0 ? s.List1() : s.List2(), c.Text4, column == 0 ? 0 : 3);
+    SummarizeInto(column == 0 ? s.List1() : s.List2(), c.Text4, column == 0 ? 0 : 3, s.Text4FromLists);
   if (TitleIs(c.Label1, kTitleCorrelation)) ShowCorrelation(c, s);
 }
 
@@ -78,12 +88,12 @@ void HandOver(const Controls& c, Storage& s, std::size_t column) {
 void RecomputeValueLists(const Controls& c, Storage& s, bool groups) {
   if (groups) {
     for (std::size_t column = 0; column < s.groupLists.columnCount(); ++column)
-      SummarizeInto(s.groupLists.column(column), c.Text41, int(column) * 3);
+      SummarizeInto(s.groupLists.column(column), c.Text41, int(column) * 3, s.Text41FromLists);
     return;
   }
   if (TitleIs(c.Label1, kTitleTwoSampleT)) {
-    SummarizeInto(s.List1(), c.Text4, 0);
-    SummarizeInto(s.List2(), c.Text4, 3);
+    SummarizeInto(s.List1(), c.Text4, 0, s.Text4FromLists);
+    SummarizeInto(s.List2(), c.Text4, 3, s.Text4FromLists);
   } else {
     HandOver(c, s, 0);
   }
@@ -105,7 +115,7 @@ void WireValueLists(const Controls& c, Storage& s, QObject* context) {
   groups.bar = c.VSl1;
   groups.lists = &s.groupLists;
   groups.afterStore = [&c, &s](std::size_t column) {
-    SummarizeInto(s.groupLists.column(column), c.Text41, int(column) * 3);
+    SummarizeInto(s.groupLists.column(column), c.Text41, int(column) * 3, s.Text41FromLists);
   };
   new ValueListBinding(std::move(groups), s.loading, context);
 }
