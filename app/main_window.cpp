@@ -5,6 +5,7 @@
 #include "app/panels/panels.h"
 #include "app/test_table.h"
 #include "app/twips.h"
+#include "app/undo/window_history.h"
 #include "stats/critical_values.h"
 
 #include <QCloseEvent>
@@ -47,6 +48,13 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   WireAnova(c_, storage_, this);
   WireCalculator(c_, storage_, this);
   buildDetailsPane();
+  history_ = new WindowHistory(*this);
+  const auto updateHistoryEntries = [this] {
+    undoAction_->setEnabled(history_->canUndo());
+    redoAction_->setEnabled(history_->canRedo());
+  };
+  connect(history_, &WindowHistory::availabilityChanged, this, updateHistoryEntries);
+  updateHistoryEntries();
   // The size is fixed: nothing reacts to a change of window size.
   adjustSize();
   setFixedSize(sizeHint());
@@ -75,7 +83,10 @@ void MainWindow::buildForm() {
     font.setBold(i == kTwoSampleT);
     button->setFont(font);
     c_.Command1.add(i, button);
-    connect(button, &QPushButton::clicked, this, [this, i] { SelectTest(i); });
+    // A test selection empties the panel: one step of the history, so a
+    // mis-click never loses typed data.
+    connect(button, &QPushButton::clicked, this,
+            [this, i] { history_->runStep([this, i] { SelectTest(i); }, true); });
   }
 
   c_.Frame4 = f.groupBox(client, ControlName("Frame4"), QStringLiteral("计算器"), 60, 4560, 2355, 2715);
@@ -147,6 +158,8 @@ void MainWindow::Load() {
     panel->move(c_.Picture4(0)->pos());
     panel->hide();
   }
+  // Nothing before the window's first state can be undone.
+  history_->reset();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@ namespace kelvasta {
 class AboutWindow;
 class Desktop;
 class DetailsPane;
+class WindowHistory;
 
 // The one window of the program. It owns every control, list and piece of
 // state; handlers run inside control events, one at a time, and cells written
@@ -52,6 +53,8 @@ class MainWindow : public QMainWindow {
   void OpenHelp();
 
   // The details pane at the right of the panels.
+  // Undo and redo over the window's data.
+  WindowHistory& history() { return *history_; }
   DetailsPane& detailsPane() { return *details_; }
   const DetailsPane& detailsPane() const { return *details_; }
   // "统计详情": shows or hides the details pane; the window grows or shrinks
@@ -70,6 +73,9 @@ class MainWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  friend class WindowHistory;
+  // Reads the workbook and replaces the lists (one step of the history).
+  void importWorkbook();
   void buildForm();
   void buildMenus();
   void wireToolStrip();
@@ -89,6 +95,9 @@ class MainWindow : public QMainWindow {
   QAction* exportAction_ = nullptr;
   AboutWindow* about_ = nullptr;
   DetailsPane* details_ = nullptr;
+  WindowHistory* history_ = nullptr;
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
   QAction* detailsAction_ = nullptr;
   QSize formSize_;
 };

@@ -1,5 +1,9 @@
 #include "app/main_window.h"
 
+#include "app/details/details_pane.h"
+
+#include "app/undo/window_history.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -18,6 +22,11 @@ void MainWindow::buildMenus() {
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+  undoAction_ = edit->addAction(QStringLiteral("撤销"), this, [this] { history_->undo(); });
+  undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  redoAction_ = edit->addAction(QStringLiteral("重做"), this, [this] { history_->redo(); });
+  redoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+  edit->addSeparator();
   QAction* copy = edit->addAction(QStringLiteral("复制结果"), this, &MainWindow::CopyResults);
   copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
 

@@ -52,10 +52,10 @@ void SendMouse(QWidget* target, QEvent::Type type, Qt::MouseButtons buttons) {
   QApplication::sendEvent(target, &event);
 }
 
-void SendKey(QWidget* target, int key, const QString& text) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+void SendKey(QWidget* target, int key, const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
   QApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
   QApplication::sendEvent(target, &release);
 }
 
@@ -150,14 +150,22 @@ void ScriptRunner::type(const QString& rest) {
 void ScriptRunner::key(const QString& rest) {
   const auto [name, keyName] = SplitFirst(rest);
   auto* cell = As<QLineEdit>(control(name), "key");
-  static const std::pair<const char16_t*, std::pair<int, const char*>> kKeys[] = {
-      {u"Enter", {Qt::Key_Return, "\r"}}, {u"Down", {Qt::Key_Down, ""}},       {u"Up", {Qt::Key_Up, ""}},
-      {u"Backspace", {Qt::Key_Backspace, "\b"}}, {u"Delete", {Qt::Key_Delete, "\x7f"}},
-      {u"Escape", {Qt::Key_Escape, "\x1b"}}};
-  for (const auto& [keyWord, keyCode] : kKeys) {
-    if (keyName != QStringView(keyWord)) continue;
+  struct NamedKey {
+    const char16_t* word;
+    int code;
+    const char* text;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+  };
+  static const NamedKey kKeys[] = {
+      {u"Enter", Qt::Key_Return, "\r"},        {u"Down", Qt::Key_Down, ""},
+      {u"Up", Qt::Key_Up, ""},                  {u"Backspace", Qt::Key_Backspace, "\b"},
+      {u"Delete", Qt::Key_Delete, "\x7f"},      {u"Escape", Qt::Key_Escape, "\x1b"},
+      {u"Ctrl+Z", Qt::Key_Z, "\x1a", Qt::ControlModifier}, {u"Ctrl+Y", Qt::Key_Y, "\x19", Qt::ControlModifier},
+      {u"Ctrl+V", Qt::Key_V, "\x16", Qt::ControlModifier}};
+  for (const NamedKey& named : kKeys) {
+    if (keyName != QStringView(named.word)) continue;
     cell->setFocus(Qt::OtherFocusReason);
-    SendKey(cell, keyCode.first, QString::fromLatin1(keyCode.second));
+    SendKey(cell, named.code, QString::fromLatin1(named.text), named.modifiers);
     return;
   }
   throw ScriptError(QStringLiteral("unknown key %1").arg(keyName));

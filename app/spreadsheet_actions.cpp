@@ -2,6 +2,7 @@
 #include "app/handlers/handlers.h"
 #include "app/main_window.h"
 #include "app/test_table.h"
+#include "app/undo/window_history.h"
 #include "interchange/workbook.h"
 
 #include <QApplication>
@@ -47,9 +48,13 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 }  // namespace
 
+void MainWindow::ImportFromSpreadsheet() {
+  history_->runStep([this] { importWorkbook(); }, true);
+}
+
 // The workbook is read whole before anything changes: a wrong or unreadable
 // file leaves the typed data as it was and says why.
-void MainWindow::ImportFromSpreadsheet() {
+void MainWindow::importWorkbook() {
   const QString path = desktop_.askOpenFile(this, QStringLiteral("打开"), kFileTypes);
   if (path.isEmpty()) return;
   c_.Label14->setText(path);

@@ -28,6 +28,17 @@ const std::string& EmptyText() {
 ListWindow::ListWindow(std::size_t columns) : columns_(columns) {}
 
 void ListWindow::clearLists() {
+  if (keep_ != nullptr && keep_->empty()) {
+    if (journal_ != nullptr) {
+      for (auto edit = journal_->rbegin(); edit != journal_->rend(); ++edit) {
+        columns_.at(edit->column).setItem(edit->index, edit->before);
+      }
+      journal_->clear();
+    }
+    *keep_ = std::move(columns_);
+    columns_ = std::vector<ValueList>(keep_->size());
+    return;
+  }
   for (ValueList& list : columns_) {
     list.clear();
   }
@@ -71,9 +82,32 @@ long long ListWindow::indexOf(int row, std::size_t c) const {
 
 void ListWindow::store(int row, std::size_t c, std::string_view text) {
   const long long index = indexOf(row, c);
-  if (index >= 0) {
-    column(c).setItem(static_cast<std::size_t>(index), TrimBlanks(text));
+  if (index < 0) {
+    return;
   }
+  const auto at = static_cast<std::size_t>(index);
+  const std::string_view trimmed = TrimBlanks(text);
+  if (journal_ != nullptr && column(c).item(at) != trimmed) {
+    journal_->push_back({c, at, column(c).item(at), std::string(trimmed)});
+  }
+  column(c).setItem(at, trimmed);
+}
+
+void ListWindow::resizeLists(const std::vector<std::size_t>& counts) {
+  for (std::size_t c = 0; c < columns_.size() && c < counts.size(); ++c) {
+    ValueList& list = columns_[c];
+    if (list.count() > counts[c]) {
+      list.truncate(counts[c]);
+    } else {
+      list.appendEmpty(counts[c] - list.count());
+    }
+  }
+}
+
+std::vector<std::size_t> ListWindow::counts() const {
+  std::vector<std::size_t> result;
+  for (const ValueList& list : columns_) result.push_back(list.count());
+  return result;
 }
 
 const std::string& ListWindow::shown(int row, std::size_t c) const {

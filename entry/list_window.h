@@ -26,6 +26,7 @@ class ListWindow {
   const ValueList& column(std::size_t c) const { return columns_.at(c); }
 
   // Every list emptied (no items); top and maximum are left as they are.
+  // See attachKeep.
   void clearLists();
   // Appends `howMany` empty items to every list.
   void appendEmptyRows(std::size_t howMany);
@@ -50,6 +51,30 @@ class ListWindow {
   // column c; nothing happens for a row without an item behind it.
   void store(int row, std::size_t c, std::string_view text);
 
+  // A change store() made to an item: its column, index and texts.
+  struct ItemEdit {
+    std::size_t column;
+    std::size_t index;
+    std::string before;
+    std::string after;
+  };
+  // While a journal is attached, every store() that changes an item is
+  // recorded in it (for undoing typed edits without copying the lists).
+  void attachJournal(std::vector<ItemEdit>* journal) { journal_ = journal; }
+
+  // The number of items of each list, and the lists cut or padded with
+  // empty items to such numbers.
+  std::vector<std::size_t> counts() const;
+  void resizeLists(const std::vector<std::size_t>& counts);
+  // Exchanges the lists (not the scroll position or the journal) with
+  // `other` in constant time; `other` must hold as many lists.
+  void swapLists(std::vector<ValueList>& other) { columns_.swap(other); }
+
+  // While `keep` is attached and empty, the next clearLists() hands the lists
+  // over to it instead of emptying them, with the journal's edits undone
+  // first, so a step that replaces the lists can be undone without a copy.
+  void attachKeep(std::vector<ValueList>* keep) { keep_ = keep; }
+
   // The text row `row` of column c shows: item top + row, "" past the end.
   const std::string& shown(int row, std::size_t c) const;
 
@@ -71,6 +96,8 @@ class ListWindow {
   std::vector<ValueList> columns_;
   int top_ = 0;
   int maximum_ = 5;
+  std::vector<ItemEdit>* journal_ = nullptr;
+  std::vector<ValueList>* keep_ = nullptr;
 };
 
 }  // namespace kelvasta

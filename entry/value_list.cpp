@@ -33,6 +33,13 @@ void ValueList::appendEmpty(std::size_t howMany) {
   numbers_.resize(numbers_.size() + howMany, std::numeric_limits<double>::quiet_NaN());
 }
 
+void ValueList::truncate(std::size_t count) {
+  if (count >= items_.size()) return;
+  items_.resize(count);
+  values_.resize(count);
+  numbers_.resize(count);
+}
+
 // Gives the storage back: a list of a million rows is emptied on every test
 // selection and would otherwise keep its buffers for good.
 void ValueList::clear() {

@@ -20,6 +20,8 @@ class ValueList {
   void setItem(std::size_t index, std::string_view text);
   void append(std::string_view text);
   void appendEmpty(std::size_t howMany);
+  // Drops the items from `count` on; nothing when there are no more.
+  void truncate(std::size_t count);
   // Room for `count` items in all, so that filling a long list does not
   // reallocate (and briefly double) its storage on the way.
   void reserve(std::size_t count) {

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "entry/list_window.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace kelvasta {
+
+class MainWindow;
+
+// Undo and redo over the window's data: the value lists, every cell, the
+// captions computed from them and the selected test. A step is one typed
+// edit (keystrokes in the same cell run together), or one whole action such
+// as a test selection or an import. Typed edits keep only the list items they
+// changed; an action that replaces the lists keeps the replaced lists
+// themselves, handed over rather than copied.
+class WindowHistory : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit WindowHistory(MainWindow& window);
+
+  // The window as it stands is the state nothing can be undone past.
+  void reset();
+  // Runs `action` as one step of its own. With `replacesLists`, lists it
+  // empties (through ListWindow::clearLists) are kept whole for the undo.
+  void runStep(const std::function<void()>& action, bool replacesLists);
+  // A data cell changed: the step closes once the event at hand is done.
+  void noteChange();
+
+  bool canUndo() const { return !undo_.empty(); }
+  bool canRedo() const { return !redo_.empty(); }
+  void undo();
+  void redo();
+
+ signals:
+  void availabilityChanged();
+
+ public:
+  // What the window shows and keeps besides the list items.
+  struct State {
+    int test = 0;
+    std::vector<QString> cells;     // every entry cell but the calculator's
+    std::vector<QString> captions;  // every label
+    std::vector<char> hidden;       // every named control
+    std::vector<char> bold;         // the test buttons
+    int barValue[2]{}, barMaximum[2]{};
+    int listTop[2]{}, listMaximum[2]{};
+    std::vector<std::size_t> counts[2];
+    std::vector<std::string> List8;
+    double withinSS = 0, withinDf = 0;
+    std::array<std::string, 6> Text4FromLists;
+    std::array<std::string, 9> Text41FromLists;
+  };
+
+ private:
+  struct Step {
+    State before, after;
+    std::vector<ListWindow::ItemEdit> edits[2];
+    bool wholeLists = false;
+    std::vector<ValueList> otherLists[2];  // with wholeLists: the lists not on screen
+    const QWidget* typedIn = nullptr;      // the focused cell a typed step went into
+  };
+
+  State capture() const;
+  void restore(const State& state);
+  void commit();
+  bool dataDiffers(const Step& step) const;
+  void apply(Step& step, bool forward);
+  void push(Step step);
+
+  MainWindow& window_;
+  std::vector<QLineEdit*> cells_;
+  std::vector<std::size_t> dataCells_;  // indexes into cells_ of the grids and summary cells
+  std::vector<QLabel*> labels_;
+  std::vector<QWidget*> controls_;
+  State last_;
+  Step pending_;
+  bool commitQueued_ = false;
+  bool inAction_ = false;
+  bool restoring_ = false;
+  std::vector<Step> undo_;
+  std::vector<Step> redo_;
+};
+
+}  // namespace kelvasta
