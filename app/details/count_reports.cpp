@@ -1,0 +1,187 @@
+// The fourfold and the paired fourfold reports: both read the 2 x 2 grid.
+#include "app/details/count_reports.h"
+
+#include "app/controls.h"
+#include "app/details/count_reports_parts.h"
+#include "app/details/figure_text.h"
+#include "app/details/report_builders.h"
+#include "app/main_window.h"
+
+#include <QRegularExpression>
+
+namespace kelvasta {
+
+using namespace count_reports;
+
+namespace {
+
+const QString kOneDf = QStringLiteral("1");
+
+// The grid's headings as the panel shows them: the corner, the two result
+// columns (the "results" heading with each sub-heading) and the two rows.
+struct GridHeadings {
+  QString corner, column1, column2, row1, row2, total;
+};
+
+GridHeadings CountGridHeadings(const Controls& c) {
+  GridHeadings h;
+  h.corner = HeadingText(c.Label17(0));
+  const QString results = HeadingText(c.Label17(1));
+  static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
+  const QStringList sub = c.Label17(2)->text().split(kBlanks, Qt::SkipEmptyParts);
+  h.column1 = results + sub.value(0);
+  h.column2 = results + sub.value(1);
+  h.row1 = HeadingText(c.Label17(3));
+  h.row2 = HeadingText(c.Label17(4));
+  h.total = HeadingText(c.Label17(5));
+  return h;
+}
+
+// The grid as typed, and its totals as the first captions. In the paired
+// table the row headings are grades of the corner heading ("治疗后（+）").
+void AddCountGrid(DetailsReport& report, const Controls& c, bool paired) {
+  const GridHeadings h = CountGridHeadings(c);
+  report.inputs = {{h.corner, h.column1, h.column2},
+                   {h.row1, c.Text11(0)->text(), c.Text11(1)->text()},
+                   {h.row2, c.Text11(2)->text(), c.Text11(3)->text()}};
+  const QString row1 = paired ? h.corner + h.row1 : h.row1;
+  const QString row2 = paired ? h.corner + h.row2 : h.row2;
+  const QString sum = QStringLiteral("合计");
+  AddCaption(report.captions, row1 + sum, c.Label18(2));
+  AddCaption(report.captions, row2 + sum, c.Label18(3));
+  AddCaption(report.captions, h.column1 + sum, c.Label18(0));
+  AddCaption(report.captions, h.column2 + sum, c.Label18(1));
+  AddCaption(report.captions, h.total, c.Label18(4));
+}
+
+// The critical values and the verdict, shared by both panels' layouts.
+void AddChiSquareCaptions(DetailsReport& report, const Controls& c, int statistic, int p05, int p01,
+                          int verdictCaption, int verdict) {
+  AddCaption(report.captions, QStringLiteral("χ²"), c.Label20(statistic));
+  AddCaption(report.captions, QStringLiteral("χ²(0.05)"), c.Label5(p05));
+  AddCaption(report.captions, QStringLiteral("χ²(0.01)"), c.Label5(p01));
+  AddCaption(report.captions, CaptionLabel(c.Label5(verdictCaption)), c.Label5(verdict));
+}
+
+QString FourfoldSentence(const FourfoldFigures& f) {
+  std::optional<double> p;
+  QString test;
+  switch (f.rule) {
+    case FourfoldRule::PearsonChiSquare:
+      p = f.pearson_p;
+      test = QStringLiteral("χ² = %1，ν = 1，").arg(FigureText(f.pearson_chi2));
+      break;
+    case FourfoldRule::YatesChiSquare:
+      p = f.yates_p;
+      test = QStringLiteral("校正χ² = %1，ν = 1，").arg(FigureText(f.yates_chi2));
+      break;
+    case FourfoldRule::FisherExact:
+      p = f.fisher_p;
+      test = QStringLiteral("Fisher确切概率法，");
+      break;
+  }
+  if (!p) return QString();
+  return QStringLiteral("两组率%1（%2%3）%4。")
+      .arg(Verdict(*p), test, PClause(*p),
+           EstimateClause(QStringLiteral("OR"), f.odds_ratio, f.odds_ratio_ci_low, f.odds_ratio_ci_high));
+}
+
+QString PairedSentence(const PairedFourfoldFigures& f) {
+  std::optional<double> p;
+  QString test;
+  if (f.rule == PairedRule::ExactBinomial) {
+    p = f.mcnemar_exact_p;
+    test = QStringLiteral("McNemar确切概率法，");
+  } else {
+    p = f.mcnemar_p;
+    test = QStringLiteral("McNemar检验，χ² = %1，ν = 1，").arg(FigureText(f.mcnemar_chi2));
+  }
+  if (!p) return QString();
+  // The discordant ratio measures the difference tested; kappa stands in
+  // when the ratio has no value (no pair changed the other way).
+  QString estimate = EstimateClause(QStringLiteral("不一致对比值"), f.discordant_ratio, f.discordant_ratio_ci_low,
+                                    f.discordant_ratio_ci_high);
+  if (estimate.isEmpty())
+    estimate = EstimateClause(QStringLiteral("Kappa"), f.kappa, f.kappa_ci_low, f.kappa_ci_high);
+  return QStringLiteral("治疗前后阳性率%1（%2%3）%4。").arg(Verdict(*p), test, PClause(*p), estimate);
+}
+
+}  // namespace
+
+DetailsBuild BuildFourfoldReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  if (AllBlank(c.Text11, 4)) return TableReport(window);
+  const FourfoldFigures f = FourfoldCountFigures(StrictCounts(c.Text11));
+
+  DetailsReport report = TableReport(window);
+  report.figures = ListFigures(f);
+  const auto ci = QStringLiteral("95%置信区间");
+  report.rows = {
+      Row(QStringLiteral("总例数(n)"), DfText(f.n)),
+      Row(QStringLiteral("最小理论数(T)"), FigureText(f.min_expected)),
+      Heading(QStringLiteral("Pearson χ²检验")),
+      Row(QStringLiteral("χ²"), FigureText(f.pearson_chi2)),
+      Row(QStringLiteral("ν"), f.pearson_chi2 ? kOneDf : MissingText()),
+      Row(QStringLiteral("P值"), PText(f.pearson_p)),
+      Heading(QStringLiteral("校正χ²检验(Yates)")),
+      Row(QStringLiteral("χ²"), FigureText(f.yates_chi2)),
+      Row(QStringLiteral("ν"), f.yates_chi2 ? kOneDf : MissingText()),
+      Row(QStringLiteral("P值"), PText(f.yates_p)),
+      Heading(QStringLiteral("Fisher确切概率法")),
+      Row(QStringLiteral("双侧P值"), PText(f.fisher_p)),
+      Row(QStringLiteral("单侧P值(左)"), PText(f.fisher_p_less)),
+      Row(QStringLiteral("单侧P值(右)"), PText(f.fisher_p_greater)),
+      Heading(QStringLiteral("效应量")),
+      Row(QStringLiteral("比值比(OR)"), FigureText(f.odds_ratio)),
+      Row(QStringLiteral("OR的") + ci, IntervalText(f.odds_ratio_ci_low, f.odds_ratio_ci_high)),
+      Row(QStringLiteral("相对危险度(RR)"), FigureText(f.relative_risk)),
+      Row(QStringLiteral("RR的") + ci, IntervalText(f.relative_risk_ci_low, f.relative_risk_ci_high)),
+      Row(QStringLiteral("率差(RD)"), FigureText(f.risk_difference)),
+      Row(QStringLiteral("率差的") + ci, IntervalText(f.risk_difference_ci_low, f.risk_difference_ci_high)),
+  };
+  AddNote(report.rows, f.note, QStringLiteral("某行或某列合计为0，不能计算χ²及确切概率"));
+  report.sentence = FourfoldSentence(f);
+
+  AddCountGrid(report, c, false);
+  for (int k = 1; k <= 4; ++k) AddCaption(report.captions, CaptionLabel(c.Label19(k)), c.Label20(k));
+  AddCaption(report.captions, CaptionLabel(c.Label19(6)), c.Label20(5));
+  AddChiSquareCaptions(report, c, 6, 20, 19, 22, 21);
+  return report;
+}
+
+DetailsBuild BuildPairedFourfoldReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  if (AllBlank(c.Text11, 4)) return TableReport(window);
+  const PairedFourfoldFigures f = PairedFourfoldCountFigures(StrictCounts(c.Text11));
+
+  DetailsReport report = TableReport(window);
+  report.figures = ListFigures(f);
+  const auto ci = QStringLiteral("95%置信区间");
+  report.rows = {
+      Row(QStringLiteral("总对子数(n)"), DfText(f.n)),
+      Heading(QStringLiteral("McNemar检验")),
+      Row(QStringLiteral("χ²"), FigureText(f.mcnemar_chi2)),
+      Row(QStringLiteral("ν"), f.mcnemar_chi2 ? kOneDf : MissingText()),
+      Row(QStringLiteral("P值"), PText(f.mcnemar_p)),
+      Row(QStringLiteral("校正χ²"), FigureText(f.mcnemar_cc_chi2)),
+      Row(QStringLiteral("校正P值"), PText(f.mcnemar_cc_p)),
+      Heading(QStringLiteral("确切概率法(二项分布)")),
+      Row(QStringLiteral("双侧P值"), PText(f.mcnemar_exact_p)),
+      Row(QStringLiteral("mid-P值"), PText(f.mcnemar_mid_p)),
+      Heading(QStringLiteral("效应量")),
+      Row(QStringLiteral("不一致对比值(b/c)"), FigureText(f.discordant_ratio)),
+      Row(QStringLiteral("b/c的") + ci, IntervalText(f.discordant_ratio_ci_low, f.discordant_ratio_ci_high)),
+      Heading(QStringLiteral("Kappa一致性")),
+      Row(QStringLiteral("κ"), FigureText(f.kappa)),
+      Row(QStringLiteral("κ的") + ci, IntervalText(f.kappa_ci_low, f.kappa_ci_high)),
+  };
+  AddNote(report.rows, f.note, QStringLiteral("某行或某列合计为0，不能计算确切概率"));
+  report.sentence = PairedSentence(f);
+
+  AddCountGrid(report, c, true);
+  AddCaption(report.captions, CaptionLabel(c.Label19(0)), c.Label20(8));
+  AddChiSquareCaptions(report, c, 7, 24, 25, 18, 23);
+  return report;
+}
+
+}  // namespace kelvasta

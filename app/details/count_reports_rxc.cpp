@@ -1,0 +1,164 @@
+// The R x C and the ordinal reports: both read their grid leniently.
+#include "app/details/count_reports.h"
+
+#include "app/controls.h"
+#include "app/details/count_reports_parts.h"
+#include "app/details/figure_text.h"
+#include "app/main_window.h"
+
+namespace kelvasta {
+
+using namespace count_reports;
+
+namespace {
+
+constexpr int kRxcRows = 3;
+constexpr int kRxcColumns = 4;
+// Heading and total labels of the R x C grid, by row and by column.
+constexpr std::array<int, kRxcRows> kRxcRowHeadings{10, 9, 14};
+constexpr std::array<int, kRxcColumns> kRxcColumnHeadings{12, 7, 11, 26};
+constexpr std::array<int, kRxcRows> kRxcRowTotals{9, 10, 12};
+constexpr std::array<int, kRxcColumns> kRxcColumnTotals{5, 6, 7, 8};
+constexpr int kRxcGrandTotal = 20;
+
+const QString kPending = QStringLiteral("计算中…");
+
+QString RxcSentence(const RxcFigures& f) {
+  std::optional<double> p;
+  QString test;
+  if (f.rule == RxcRule::ChiSquare) {
+    p = f.p;
+    test = QStringLiteral("χ² = %1，ν = %2，").arg(FigureText(f.chi2), DfText(f.df));
+  } else {
+    p = f.fisher_p;
+    test = QStringLiteral("Fisher确切概率法，");
+  }
+  if (!p) return QString();
+  return QStringLiteral("各组率%1（%2%3）%4。")
+      .arg(Verdict(*p), test, PClause(*p), EstimateClause(QStringLiteral("Cramér's V"), f.cramers_v, {}, {}));
+}
+
+// The figures, rows and sentence of `f`; `pending` while the exact test runs.
+void FillRxc(DetailsReport& report, const RxcFigures& f, bool pending) {
+  report.figures = ListFigures(f);
+  report.rows = {
+      Row(QStringLiteral("总例数(n)"), DfText(f.n)),
+      Heading(QStringLiteral("Pearson χ²检验")),
+      Row(QStringLiteral("χ²"), FigureText(f.chi2)),
+      Row(QStringLiteral("ν"), DfText(f.df)),
+      Row(QStringLiteral("P值"), PText(f.p)),
+      Row(QStringLiteral("Cramér's V"), FigureText(f.cramers_v)),
+      Heading(QStringLiteral("理论数")),
+      Row(QStringLiteral("最小理论数(T)"), FigureText(f.min_expected)),
+      Row(QStringLiteral("理论数<5的格子比例"), FigureText(f.share_expected_below_5)),
+      Heading(QStringLiteral("Fisher确切概率法(Freeman-Halton)")),
+      Row(QStringLiteral("P值"), pending ? kPending : PText(f.fisher_p)),
+  };
+  AddNote(report.rows, f.note, QStringLiteral("合计大于0的行或列不足2个，不能计算"));
+  report.sentence = RxcSentence(f);
+}
+
+QString OrdinalSentence(const OrdinalFigures& f) {
+  if (!f.p) return QString();
+  return QStringLiteral("两组等级分布%1（Wilcoxon秩和检验，z = %2，%3）%4。")
+      .arg(Verdict(*f.p), FigureText(f.z_corrected), PClause(*f.p),
+           EstimateClause(QStringLiteral("优势概率"), f.prob_superiority, {}, {}));
+}
+
+}  // namespace
+
+DetailsBuild BuildRxcReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  if (AllBlank(c.Text111, kRxcRows * kRxcColumns)) return TableReport(window);
+  const std::array<double, 12> cells = LenientCounts<12>(c.Text111);
+  const RxcFigures f = RxcCountFigures(cells);
+
+  DetailsReport report = TableReport(window);
+  FillRxc(report, f, f.exactPossible);
+
+  QStringList head{HeadingText(c.Label17(13))};
+  for (int column : kRxcColumnHeadings) head.push_back(HeadingText(c.Label17(column)));
+  report.inputs.push_back(head);
+  for (int row = 0; row < kRxcRows; ++row) {
+    QStringList line{HeadingText(c.Label17(kRxcRowHeadings[std::size_t(row)]))};
+    for (int column = 0; column < kRxcColumns; ++column) line.push_back(c.Text111(kRxcColumns * row + column)->text());
+    report.inputs.push_back(line);
+  }
+  const QString sum = QStringLiteral("合计");
+  for (std::size_t row = 0; row < kRxcRows; ++row)
+    AddCaption(report.captions, HeadingText(c.Label17(kRxcRowHeadings[row])) + sum, c.Label18(kRxcRowTotals[row]));
+  for (std::size_t column = 0; column < kRxcColumns; ++column)
+    AddCaption(report.captions, HeadingText(c.Label17(kRxcColumnHeadings[column])) + sum,
+               c.Label18(kRxcColumnTotals[column]));
+  AddCaption(report.captions, HeadingText(c.Label17(27)), c.Label18(kRxcGrandTotal));
+  AddCaption(report.captions, CaptionLabel(c.Label19(10)), c.Label20(12));
+  AddCaption(report.captions, QStringLiteral("χ²"), c.Label20(13));
+  AddCaption(report.captions, QStringLiteral("χ²(0.05)"), c.Label5(37));
+  AddCaption(report.captions, QStringLiteral("χ²(0.01)"), c.Label5(36));
+  AddCaption(report.captions, CaptionLabel(c.Label5(39)), c.Label5(35));
+  if (!c.Label22->isHidden()) AddCaption(report.captions, QStringLiteral("提示"), c.Label22);
+
+  if (!f.exactPossible) return report;
+  // Captured by value: the job runs on the worker thread.
+  DetailsJob job = [cells, f](DetailsReport& pending, const std::atomic<bool>& cancel) {
+    const FreemanHaltonResult exact = RxcExact(cells, cancel);
+    if (cancel.load()) return;
+    RxcFigures done = f;
+    SetRxcExact(done, exact);
+    FillRxc(pending, done, false);
+  };
+  return DetailsBuild(std::move(report), std::move(job));
+}
+
+DetailsBuild BuildOrdinalReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  if (AllBlank(c.Text12, 8)) return TableReport(window);
+  const OrdinalFigures f = OrdinalCountFigures(LenientCounts<8>(c.Text12));
+  const QString group1 = HeadingText(c.Label17(21));
+  const QString group2 = HeadingText(c.Label17(22));
+
+  DetailsReport report = TableReport(window);
+  report.figures = ListFigures(f);
+  const auto ci = QStringLiteral("95%置信区间");
+  report.rows = {
+      Row(group1 + QStringLiteral("例数(n₁)"), DfText(f.n1)),
+      Row(group2 + QStringLiteral("例数(n₂)"), DfText(f.n2)),
+      Heading(QStringLiteral("Wilcoxon秩和检验(Mann-Whitney U)")),
+      Row(QStringLiteral("U"), FigureText(f.u)),
+      Row(QStringLiteral("z"), FigureText(f.z)),
+      Row(QStringLiteral("校正z"), FigureText(f.z_corrected)),
+      Row(QStringLiteral("P值"), PText(f.p)),
+      Row(QStringLiteral("优势概率"), FigureText(f.prob_superiority)),
+      Heading(QStringLiteral("Ridit分析")),
+      Row(group1 + QStringLiteral("平均Ridit"), FigureText(f.ridit_1)),
+      Row(group1 + ci, IntervalText(f.ridit_1_ci_low, f.ridit_1_ci_high)),
+      Row(group2 + QStringLiteral("平均Ridit"), FigureText(f.ridit_2)),
+      Row(group2 + ci, IntervalText(f.ridit_2_ci_low, f.ridit_2_ci_high)),
+  };
+  AddNote(report.rows, f.note, QStringLiteral("某组合计为0，不能作两组比较"));
+  report.sentence = OrdinalSentence(f);
+
+  QStringList head{HeadingText(c.Label17(15))};
+  for (int grade = 0; grade < 4; ++grade) head.push_back(HeadingText(c.Label17(16 + grade)));
+  report.inputs.push_back(head);
+  for (int group = 0; group < 2; ++group) {
+    QStringList line{group == 0 ? group1 : group2};
+    for (int grade = 0; grade < 4; ++grade) line.push_back(c.Text12(4 * group + grade)->text());
+    report.inputs.push_back(line);
+  }
+  const QString sum = QStringLiteral("合计");
+  AddCaption(report.captions, group1 + sum, c.Label18(13));
+  AddCaption(report.captions, group2 + sum, c.Label18(11));
+  for (int grade = 0; grade < 4; ++grade)
+    AddCaption(report.captions, HeadingText(c.Label17(16 + grade)) + sum, c.Label18(14 + grade));
+  AddCaption(report.captions, HeadingText(c.Label17(20)), c.Label18(18));
+  for (const auto& [heading, statistic, verdictCaption, verdict] :
+       {std::array{0, 9, 40, 44}, std::array{1, 10, 41, 43}}) {
+    const QString section = HeadingText(c.Label23(heading));
+    AddCaption(report.captions, section + QStringLiteral(" z"), c.Label20(statistic));
+    AddCaption(report.captions, section + CaptionLabel(c.Label5(verdictCaption)), c.Label5(verdict));
+  }
+  return report;
+}
+
+}  // namespace kelvasta
