@@ -33,6 +33,7 @@ inline constexpr std::uint16_t kRk = 0x027E;
 inline constexpr std::uint16_t kStyle = 0x0293;
 inline constexpr std::uint16_t kBof = 0x0809;
 inline constexpr std::uint16_t kXf = 0x00E0;
+inline constexpr std::uint16_t kFormat = 0x041E;
 
 // BOF record: format versions and substream types.
 inline constexpr std::uint16_t kBiff5 = 0x0500;

@@ -1,12 +1,34 @@
 #include "interchange/sheet_collector.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kelvasta {
 
 SheetCollector::SheetCollector(int columnCount, std::int64_t maxRows, const ReadLimits& limits)
-    : columnCount_(std::max(columnCount, 0)), maxRows_(maxRows), limits_(limits) {
-  sheet_.columns.resize(static_cast<std::size_t>(columnCount_));
+    : maxRows_(maxRows), limits_(limits) {
+  columnCount = std::clamp(columnCount, 0, static_cast<int>(kMaxSheetColumn));
+  slotOf_.resize(static_cast<std::size_t>(columnCount));
+  for (int c = 0; c < columnCount; ++c) {
+    slotOf_[static_cast<std::size_t>(c)] = c;
+  }
+  sheet_.columns.resize(static_cast<std::size_t>(columnCount));
+}
+
+SheetCollector::SheetCollector(const std::vector<std::int64_t>& columns, std::int64_t maxRows,
+                               const ReadLimits& limits)
+    : maxRows_(maxRows), limits_(limits) {
+  sheet_.columns.resize(columns.size());
+  for (std::size_t slot = 0; slot < columns.size(); ++slot) {
+    std::int64_t column = columns[slot];
+    if (column < 1 || column > kMaxSheetColumn) {
+      continue;
+    }
+    if (static_cast<std::int64_t>(slotOf_.size()) < column) {
+      slotOf_.resize(static_cast<std::size_t>(column), -1);
+    }
+    slotOf_[static_cast<std::size_t>(column - 1)] = static_cast<int>(slot);
+  }
 }
 
 WorkbookError SheetCollector::Hold(std::size_t bytes) {
@@ -38,6 +60,10 @@ WorkbookError SheetCollector::Check(std::int64_t row, std::int64_t column) {
   if (row < 1 || row > kMaxSheetRow || column < 1 || column > kMaxSheetColumn) {
     return WorkbookError::Corrupt;
   }
+  if (row > stopRow_) {
+    satisfied_ = true;
+    return WorkbookError::None;
+  }
   if (row > maxRows_) {
     return WorkbookError::TooManyRows;
   }
@@ -52,13 +78,14 @@ WorkbookError SheetCollector::Add(std::int64_t row, std::int64_t column, std::st
   if (WorkbookError error = Check(row, column); error != WorkbookError::None) {
     return error;
   }
-  if (!Keeps(column)) {
+  if (!Keeps(column) || row > stopRow_) {
     return WorkbookError::None;
   }
   if (WorkbookError error = HoldText(text.size()); error != WorkbookError::None) {
     return error;
   }
-  std::vector<std::string>& cells = sheet_.columns[static_cast<std::size_t>(column - 1)];
+  std::vector<std::string>& cells =
+      sheet_.columns[static_cast<std::size_t>(slotOf_[static_cast<std::size_t>(column - 1)])];
   auto index = static_cast<std::size_t>(row - 1);
   if (index == cells.size()) {
     cells.emplace_back(text);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "interchange/workbook.h"
@@ -20,6 +21,24 @@ inline constexpr std::int64_t kMaxSheetColumn = 16384;
 class SheetCollector {
  public:
   SheetCollector(int columnCount, std::int64_t maxRows, const ReadLimits& limits = {});
+  // Keeps the given distinct 1-based columns, in this order.
+  SheetCollector(const std::vector<std::int64_t>& columns, std::int64_t maxRows, const ReadLimits& limits = {});
+
+  // Which worksheet a reader takes (0-based among the worksheets; the first
+  // unless chosen), and whether it lists the names of all of them.
+  void ChooseSheet(int index, bool listNames) {
+    sheetIndex_ = index;
+    listNames_ = listNames;
+  }
+  int sheetIndex() const { return sheetIndex_; }
+  bool listsNames() const { return listNames_; }
+  void AddSheetName(std::string name) { sheetNames_.push_back(std::move(name)); }
+  std::vector<std::string>& sheetNames() { return sheetNames_; }
+
+  // Ignores the rows after `row` instead of refusing them; Satisfied() tells
+  // once a cell past it came, so that a reader going row by row may stop.
+  void StopAfterRow(std::int64_t row) { stopRow_ = row; }
+  bool Satisfied() const { return satisfied_; }
 
   const ReadLimits& limits() const { return limits_; }
 
@@ -37,7 +56,13 @@ class SheetCollector {
   void ExpectRows(std::int64_t rows);
 
   // True when the text of a cell in this column is kept.
-  bool Keeps(std::int64_t column) const { return column >= 1 && column <= columnCount_; }
+  bool Keeps(std::int64_t column) const {
+    return column >= 1 && column <= static_cast<std::int64_t>(slotOf_.size()) &&
+           slotOf_[static_cast<std::size_t>(column - 1)] >= 0;
+  }
+
+  // Columns past this are never kept.
+  std::int64_t keptColumnSpan() const { return static_cast<std::int64_t>(slotOf_.size()); }
 
   // Records a cell. Outside the sheet's limits gives Corrupt; a non-empty
   // cell below maxRows gives TooManyRows; a kept text beyond the limits
@@ -54,8 +79,13 @@ class SheetCollector {
  private:
   WorkbookError Check(std::int64_t row, std::int64_t column);
 
-  std::int64_t columnCount_;
+  std::vector<int> slotOf_;  // by column - 1: the index in sheet_.columns, or -1
   std::int64_t maxRows_;
+  std::int64_t stopRow_ = INT64_MAX;
+  bool satisfied_ = false;
+  int sheetIndex_ = 0;
+  bool listNames_ = false;
+  std::vector<std::string> sheetNames_;
   ReadLimits limits_;
   std::size_t held_ = 0;
   SheetColumns sheet_;

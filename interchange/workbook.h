@@ -21,7 +21,10 @@ enum class WorkbookError {
   TooMuchText,     // the file holds more text than a read may keep (ReadLimits)
   OutOfMemory,     // the memory ran out while reading
   NotARegularFile, // a folder, named pipe, device or socket was chosen
-  ReadOnlyFile     // the file to be replaced may not be written
+  ReadOnlyFile,    // the file to be replaced may not be written
+  NotText,         // a .csv/.tsv/.txt that is binary or in no encoding the reader knows
+  UnbalancedQuote, // a text table whose quoted field is never closed
+  UnclearSeparator // a text table whose lines mix commas, semicolons and tabs beyond telling
 };
 
 // A short Chinese sentence naming the problem, for a message box
@@ -56,12 +59,17 @@ struct ReadResult {
   SheetColumns sheet;  // empty unless error is None
 };
 
-// Reads the first worksheet of an .xlsx or .xls workbook; the format is told
-// by the file's content, not its name. Cell texts:
+// Reads the first worksheet of a workbook or text table. The kind is told by
+// the file's name and content: .csv, .tsv and .txt are text tables (unless
+// they hold a zip or compound file, read as the workbook they are); any
+// other name is read by its content as .xlsx, .ods or .xls. Cell texts:
 //   number          general decimal text with up to 15 significant digits
-//                   ("12.5", "3", "1.5E-05"); a date or time is a number
-//                   with a date format, so it reads as its serial number
-//                   ("45292" for 2024-01-01), exactly as it is stored;
+//                   ("12.5", "3", "1.5E-05");
+//   date or time    a number with a date or time format, an ISO date of an
+//                   .xlsx t="d" cell, an .ods date or time value: its text
+//                   "2024/1/1" (date), "2024/1/1 8:30" (date and time, with
+//                   ":ss" when the seconds are not 0) or "8:30:00" (time)
+//                   in the workbook's 1900 or 1904 date system;
 //   text            unchanged (rich-text runs joined, phonetic guides left out);
 //   boolean         "TRUE" or "FALSE";
 //   error value     its Excel text: "#NULL!", "#DIV/0!", "#VALUE!", "#REF!",
@@ -69,6 +77,13 @@ struct ReadResult {
 //   formula         its cached result, by the rules above ("" when the file
 //                   holds none);
 //   empty cell      "".
+// Text tables: UTF-8 with or without byte order mark, UTF-16 with one, or
+// GB18030 (GBK) when the bytes are not UTF-8; the separator (comma,
+// semicolon or tab) is told from the first lines; quoted fields follow
+// RFC 4180. A field that is a plain number reads as the number's text, as
+// a workbook would show it ("12.50" is "12.5"); other fields are unchanged.
+// A binary file is NotText, a quote left open at the end UnbalancedQuote,
+// lines whose separators cannot be told UnclearSeparator.
 // A sheet whose lastUsedRow exceeds maxRows gives TooManyRows. A missing or
 // unreadable file gives CannotOpen, a file of any other kind NotAWorkbook, a
 // password-protected workbook Encrypted, and damaged or truncated content
@@ -79,9 +94,48 @@ struct ReadResult {
 ReadResult ReadFirstWorksheet(const std::string& path, int columnCount, std::int64_t maxRows,
                               const ReadLimits& limits = {});
 
-// The same for a workbook held in memory.
+// The same for a workbook held in memory; `name` (only its extension counts)
+// tells a text table as for a file.
 ReadResult ReadFirstWorksheetFromMemory(std::span<const std::byte> bytes, int columnCount,
-                                        std::int64_t maxRows, const ReadLimits& limits = {});
+                                        std::int64_t maxRows, const ReadLimits& limits = {},
+                                        std::string_view name = {});
+
+// For a column chooser: the names of all worksheets and the first rows of one.
+struct SheetPreview {
+  // Worksheet names in the workbook's order (chart sheets left out); a text
+  // table has one sheet named after the file without its extension.
+  std::vector<std::string> sheetNames;
+  // rows[r][c] is the text of cell (r + 1, c + 1); every row is
+  // columnCount long, up to the last column holding a non-empty cell in
+  // these rows (at most kMaxPreviewColumns), and there are at most maxRows
+  // rows, up to the last non-empty one.
+  std::vector<std::vector<std::string>> rows;
+  int columnCount = 0;
+};
+
+struct PreviewResult {
+  WorkbookError error = WorkbookError::None;
+  SheetPreview preview;  // empty unless error is None
+};
+
+inline constexpr int kMaxPreviewColumns = 1024;
+
+// Reads the sheet names and the first `maxRows` rows of worksheet
+// `sheetIndex` (0-based among the worksheets); an index past the last sheet
+// gives NotAWorkbook. Reading stops soon after those rows in a sheet
+// stored row by row, so a large sheet previews quickly.
+PreviewResult PreviewWorkbook(const std::string& path, int sheetIndex, int maxRows,
+                              const ReadLimits& limits = {});
+
+// Reads the columns `columnIndexes` (0-based: 0 is A; any order, repeats
+// allowed) of worksheet `sheetIndex`: sheet.columns[k] is column
+// columnIndexes[k], and lastUsedRow counts the rows of every column of the
+// sheet, as ReadFirstWorksheet does. Errors as for ReadFirstWorksheet, and
+// NotAWorkbook for a sheet index past the last worksheet; a negative column
+// index or one past XFD reads as an empty column.
+ReadResult ReadWorksheetColumns(const std::string& path, int sheetIndex,
+                                std::span<const int> columnIndexes, std::int64_t maxRows,
+                                const ReadLimits& limits = {});
 
 // Writes a genuine Excel 97-2003 workbook (BIFF8 in an OLE2 compound file)
 // holding one sheet, no header row: columns[c][k] goes to cell (k + 1, c + 1).

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "interchange/cell_text.h"
@@ -33,90 +34,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-// The raw value of attribute `wanted` in the attribute part of a start tag.
-std::optional<std::string_view> FindAttribute(std::string_view attributes, std::string_view wanted) {
-  std::size_t at = 0;
-  while (at < attributes.size()) {
-    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
-    std::size_t nameStart = at;
-    while (at < attributes.size() && attributes[at] != '=' && !IsSpace(attributes[at])) ++at;
-    std::string_view name = attributes.substr(nameStart, at - nameStart);
-    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
-    if (at >= attributes.size() || attributes[at] != '=') {
-      return std::nullopt;
-    }
-    ++at;
-    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
-    if (at >= attributes.size() || (attributes[at] != '"' && attributes[at] != '\'')) {
-      return std::nullopt;
-    }
-    char quote = attributes[at++];
-    std::size_t close = attributes.find(quote, at);
-    if (close == std::string_view::npos) {
-      return std::nullopt;
-    }
-    if (name == wanted) {
-      return attributes.substr(at, close - at);
-    }
-    at = close + 1;
-  }
-  return std::nullopt;
-}
-
-// Appends XML character data, decoding references and normalising line ends
-// as an XML parser does. False for a malformed reference.
-bool AppendCharacterData(std::string& out, std::string_view text) {
-  if (text.find_first_of("&\r") == std::string_view::npos) {
-    out.append(text);
-    return true;
-  }
-  std::size_t at = 0;
-  while (at < text.size()) {
-    char c = text[at];
-    if (c == '\r') {
-      out += '\n';
-      at += (at + 1 < text.size() && text[at + 1] == '\n') ? 2 : 1;
-      continue;
-    }
-    if (c != '&') {
-      out += c;
-      ++at;
-      continue;
-    }
-    std::size_t semicolon = text.find(';', at);
-    if (semicolon == std::string_view::npos || semicolon - at > 12) {
-      return false;
-    }
-    std::string_view name = text.substr(at + 1, semicolon - at - 1);
-    at = semicolon + 1;
-    if (name == "lt") {
-      out += '<';
-    } else if (name == "gt") {
-      out += '>';
-    } else if (name == "amp") {
-      out += '&';
-    } else if (name == "quot") {
-      out += '"';
-    } else if (name == "apos") {
-      out += '\'';
-    } else if (name.size() >= 2 && name[0] == '#') {
-      bool hex = name[1] == 'x';
-      std::string_view digits = name.substr(hex ? 2 : 1);
-      std::uint32_t code = 0;
-      std::from_chars_result result =
-          std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
-      if (digits.empty() || result.ec != std::errc() || result.ptr != digits.data() + digits.size() ||
-          code == 0 || code > 0x10FFFF) {
-        return false;
-      }
-      AppendUtf8(out, code);
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
-
 // The t attribute of a cell.
 enum class CellType { Number, Shared, Inline, FormulaText, Boolean, Error, Date, Other };
 
@@ -130,18 +47,6 @@ CellType CellTypeOf(std::string_view t) {
   if (t == "d") return CellType::Date;
   return CellType::Other;
 }
-
-// What the tokenizer hands its markup and text to.
-class MarkupHandler {
- public:
-  virtual ~MarkupHandler() = default;
-  // Where character data goes now; nullptr while it is not kept.
-  virtual std::string* TextTarget() = 0;
-  virtual WorkbookError Start(std::string_view name, std::string_view attributes, bool selfClosing) = 0;
-  virtual WorkbookError End(std::string_view name) = 0;
-  // True once the part holds nothing more of interest.
-  virtual bool Done() const = 0;
-};
 
 // Splits a part into markup and character data, one buffer at a time.
 class Tokenizer {
@@ -171,8 +76,9 @@ class Tokenizer {
 
 class WorksheetHandler final : public MarkupHandler {
  public:
-  WorksheetHandler(const std::vector<std::string>& sharedStrings, bool date1904, SheetCollector& sheet)
-      : sharedStrings_(sharedStrings), date1904_(date1904), sheet_(sheet) {}
+  WorksheetHandler(const std::vector<std::string>& sharedStrings, const std::vector<DateKind>& styleDates,
+                   bool date1904, SheetCollector& sheet)
+      : sharedStrings_(sharedStrings), styleDates_(styleDates), date1904_(date1904), sheet_(sheet) {}
 
   std::string* TextTarget() override {
     if (inValue_) return &value_;
@@ -181,13 +87,14 @@ class WorksheetHandler final : public MarkupHandler {
   }
   WorkbookError Start(std::string_view name, std::string_view attributes, bool selfClosing) override;
   WorkbookError End(std::string_view name) override;
-  bool Done() const override { return done_; }
+  bool Done() const override { return done_ || sheet_.Satisfied(); }
 
  private:
   WorkbookError StartCell(std::string_view attributes);
   WorkbookError FinishCell();
 
   const std::vector<std::string>& sharedStrings_;
+  const std::vector<DateKind>& styleDates_;
   bool date1904_;
   SheetCollector& sheet_;
 
@@ -199,6 +106,7 @@ class WorksheetHandler final : public MarkupHandler {
   std::int64_t cellRow_ = 0;
   std::int64_t cellColumn_ = 0;
   CellType type_ = CellType::Number;
+  DateKind dateKind_ = DateKind::None;
   bool hasValue_ = false;
   bool inValue_ = false;
   bool inInline_ = false;
@@ -265,6 +173,72 @@ class SharedStringsHandler final : public MarkupHandler {
   bool inItem_ = false;
   int textDepth_ = 0;
   int phoneticDepth_ = 0;
+  bool done_ = false;
+};
+
+// <styleSheet>: the custom <numFmts> first, then each <xf> of <cellXfs>.
+class StyleDatesHandler final : public MarkupHandler {
+ public:
+  explicit StyleDatesHandler(std::vector<DateKind>& out) : out_(out) {}
+
+  std::string* TextTarget() override { return nullptr; }
+  WorkbookError Start(std::string_view name, std::string_view attributes, bool selfClosing) override {
+    if (name == "styleSheet") {
+      done_ = selfClosing;
+    } else if (name == "numFmt") {
+      std::optional<std::string_view> id = FindAttribute(attributes, "numFmtId");
+      std::optional<std::string_view> code = FindAttribute(attributes, "formatCode");
+      int number = 0;
+      if (id && code && ParseId(*id, number)) {
+        std::string decoded;
+        if (custom_.size() >= kMaxStyles) {
+          return WorkbookError::TooMuchText;
+        }
+        if (AppendCharacterData(decoded, *code)) {
+          custom_.insert_or_assign(number, DateKindOfFormatCode(decoded));
+        }
+      }
+    } else if (name == "cellXfs") {
+      inCellXfs_ = !selfClosing;
+    } else if (inCellXfs_ && name == "xf") {
+      if (out_.size() >= kMaxStyles) {
+        return WorkbookError::TooMuchText;
+      }
+      int number = 0;
+      std::optional<std::string_view> id = FindAttribute(attributes, "numFmtId");
+      DateKind kind = DateKind::None;
+      if (id && ParseId(*id, number)) {
+        kind = DateKindOfBuiltInFormat(number);
+        if (auto custom = custom_.find(number); custom != custom_.end()) {
+          kind = custom->second;
+        }
+      }
+      out_.push_back(kind);
+    }
+    return WorkbookError::None;
+  }
+  WorkbookError End(std::string_view name) override {
+    if (name == "cellXfs") {
+      inCellXfs_ = false;
+      done_ = true;  // the formats come before the cell styles
+    } else if (name == "styleSheet") {
+      done_ = true;
+    }
+    return WorkbookError::None;
+  }
+  bool Done() const override { return done_; }
+
+ private:
+  static constexpr std::size_t kMaxStyles = 1 << 20;
+  static bool ParseId(std::string_view text, int& number) {
+    text = Trim(text);
+    std::from_chars_result result = std::from_chars(text.data(), text.data() + text.size(), number);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+  }
+
+  std::vector<DateKind>& out_;
+  std::unordered_map<int, DateKind> custom_;
+  bool inCellXfs_ = false;
   bool done_ = false;
 };
 
@@ -539,6 +513,17 @@ WorkbookError WorksheetHandler::StartCell(std::string_view attributes) {
   cellColumn_ = column;
   std::optional<std::string_view> t = FindAttribute(attributes, "t");
   type_ = t ? CellTypeOf(Trim(*t)) : CellType::Number;
+  dateKind_ = DateKind::None;
+  if (!styleDates_.empty() && type_ == CellType::Number) {
+    if (std::optional<std::string_view> style = FindAttribute(attributes, "s")) {
+      std::string_view digits = Trim(*style);
+      std::size_t index = 0;
+      std::from_chars_result result = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+      if (result.ec == std::errc() && result.ptr == digits.data() + digits.size() && index < styleDates_.size()) {
+        dateKind_ = styleDates_[index];
+      }
+    }
+  }
   inCell_ = true;
   hasValue_ = false;
   inValue_ = false;
@@ -568,6 +553,18 @@ WorkbookError WorksheetHandler::FinishCell() {
       }
       if (!keeps) {
         return sheet_.MarkUsed(cellRow_, cellColumn_);
+      }
+      if (dateKind_ != DateKind::None) {
+        double serial = 0;
+        std::string_view digits = Trim(value_);
+        std::from_chars_result result = std::from_chars(digits.data(), digits.data() + digits.size(), serial);
+        std::optional<std::string> date;
+        if (result.ec == std::errc() && result.ptr == digits.data() + digits.size() &&
+            (date = SerialDateText(serial, dateKind_, date1904_))) {
+          converted_ = std::move(*date);
+          text = converted_;
+          break;
+        }
       }
       if (IsGeneralNumberText(value_)) {
         text = value_;
@@ -603,8 +600,8 @@ WorkbookError WorksheetHandler::FinishCell() {
       break;
     }
     case CellType::Date:
-      if (std::optional<double> serial = IsoDateToSerial(Trim(value_), date1904_)) {
-        converted_ = NumberCellText(*serial);
+      if (std::optional<std::string> date = IsoDateText(Trim(value_))) {
+        converted_ = std::move(*date);
         text = converted_;
       } else {
         text = value_;
@@ -731,6 +728,87 @@ class Utf8Recoder {
 
 }  // namespace
 
+std::optional<std::string_view> FindAttribute(std::string_view attributes, std::string_view wanted) {
+  std::size_t at = 0;
+  while (at < attributes.size()) {
+    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
+    std::size_t nameStart = at;
+    while (at < attributes.size() && attributes[at] != '=' && !IsSpace(attributes[at])) ++at;
+    std::string_view name = attributes.substr(nameStart, at - nameStart);
+    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
+    if (at >= attributes.size() || attributes[at] != '=') {
+      return std::nullopt;
+    }
+    ++at;
+    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
+    if (at >= attributes.size() || (attributes[at] != '"' && attributes[at] != '\'')) {
+      return std::nullopt;
+    }
+    char quote = attributes[at++];
+    std::size_t close = attributes.find(quote, at);
+    if (close == std::string_view::npos) {
+      return std::nullopt;
+    }
+    if (name == wanted) {
+      return attributes.substr(at, close - at);
+    }
+    at = close + 1;
+  }
+  return std::nullopt;
+}
+
+bool AppendCharacterData(std::string& out, std::string_view text) {
+  if (text.find_first_of("&\r") == std::string_view::npos) {
+    out.append(text);
+    return true;
+  }
+  std::size_t at = 0;
+  while (at < text.size()) {
+    char c = text[at];
+    if (c == '\r') {
+      out += '\n';
+      at += (at + 1 < text.size() && text[at + 1] == '\n') ? 2 : 1;
+      continue;
+    }
+    if (c != '&') {
+      out += c;
+      ++at;
+      continue;
+    }
+    std::size_t semicolon = text.find(';', at);
+    if (semicolon == std::string_view::npos || semicolon - at > 12) {
+      return false;
+    }
+    std::string_view name = text.substr(at + 1, semicolon - at - 1);
+    at = semicolon + 1;
+    if (name == "lt") {
+      out += '<';
+    } else if (name == "gt") {
+      out += '>';
+    } else if (name == "amp") {
+      out += '&';
+    } else if (name == "quot") {
+      out += '"';
+    } else if (name == "apos") {
+      out += '\'';
+    } else if (name.size() >= 2 && name[0] == '#') {
+      bool hex = name[1] == 'x';
+      std::string_view digits = name.substr(hex ? 2 : 1);
+      std::uint32_t code = 0;
+      std::from_chars_result result =
+          std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+      if (digits.empty() || result.ec != std::errc() || result.ptr != digits.data() + digits.size() ||
+          code == 0 || code > 0x10FFFF) {
+        return false;
+      }
+      AppendUtf8(out, code);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 ByteSource AsUtf8(ByteSource source) {
   auto recoder = std::make_shared<Utf8Recoder>(std::move(source));
   return [recoder](char* buffer, std::size_t size) { return recoder->Read(buffer, size); };
@@ -767,10 +845,27 @@ bool ParseCellReference(std::string_view reference, std::int64_t& column, std::i
   return true;
 }
 
+WorkbookError ScanMarkup(const ByteSource& source, std::size_t maxTextBytes, MarkupHandler& handler) {
+  return Tokenizer(source, maxTextBytes).Run(handler);
+}
+
 WorkbookError ScanWorksheet(const ByteSource& source, const std::vector<std::string>& sharedStrings,
-                            bool date1904, SheetCollector& sheet) {
-  WorksheetHandler handler(sharedStrings, date1904, sheet);
+                            const std::vector<DateKind>& styleDates, bool date1904, SheetCollector& sheet) {
+  WorksheetHandler handler(sharedStrings, styleDates, date1904, sheet);
   return Tokenizer(source, sheet.limits().maxTextBytes).Run(handler);
+}
+
+WorkbookError ScanStyleDates(const ByteSource& source, std::size_t maxTextBytes, std::vector<DateKind>& out) {
+  StyleDatesHandler handler(out);
+  WorkbookError error = Tokenizer(source, maxTextBytes).Run(handler);
+  // Dates are a courtesy: a styles part that cannot be read leaves numbers as numbers.
+  if (error != WorkbookError::None) {
+    out.clear();
+  }
+  if (std::find_if(out.begin(), out.end(), [](DateKind kind) { return kind != DateKind::None; }) == out.end()) {
+    out.clear();  // no date styles: the cells need not look at theirs
+  }
+  return WorkbookError::None;
 }
 
 WorkbookError ScanSharedStrings(const ByteSource& source, SheetCollector& sheet, std::vector<std::string>& out) {

@@ -3,9 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "interchange/date_text.h"
 #include "interchange/sheet_collector.h"
 #include "interchange/workbook.h"
 
@@ -14,6 +17,33 @@ namespace kelvasta {
 // Supplies the next bytes of a part: fills up to `size` bytes and gives how
 // many it filled, 0 at the end, or -1 when the part cannot be read further.
 using ByteSource = std::function<std::int64_t(char* buffer, std::size_t size)>;
+
+// What the markup scanner below hands its markup and text to. Element names
+// come without their namespace prefix; attributes are the raw text after
+// the name, for FindAttribute.
+class MarkupHandler {
+ public:
+  virtual ~MarkupHandler() = default;
+  // Where character data goes now; nullptr while it is not kept.
+  virtual std::string* TextTarget() = 0;
+  virtual WorkbookError Start(std::string_view name, std::string_view attributes, bool selfClosing) = 0;
+  virtual WorkbookError End(std::string_view name) = 0;
+  // True once the part holds nothing more of interest.
+  virtual bool Done() const = 0;
+};
+
+// Feeds an XML part to `handler` one buffer at a time until it is Done(); a
+// part that ends first is Corrupt, a kept text longer than maxTextBytes
+// TooMuchText.
+WorkbookError ScanMarkup(const ByteSource& source, std::size_t maxTextBytes, MarkupHandler& handler);
+
+// The raw value of the attribute named `wanted` (with its prefix, if any)
+// in the attribute text of a start tag.
+std::optional<std::string_view> FindAttribute(std::string_view attributes, std::string_view wanted);
+
+// Appends XML character data (an attribute value, say), decoding references
+// and normalising line ends; false for a malformed reference.
+bool AppendCharacterData(std::string& out, std::string_view text);
 
 // Reads the cells of an .xlsx worksheet part (<worksheet>…<sheetData>) into
 // `sheet`, one buffer at a time, so memory does not grow with the part.
@@ -33,9 +63,15 @@ using ByteSource = std::function<std::int64_t(char* buffer, std::size_t size)>;
 // previous row and a cell without r the previous cell. Types: t="s" (index
 // into sharedStrings), "inlineStr" (<is>, runs joined, phonetic <rPh> left
 // out), "str" (formula text), "b", "e", "d" (ISO date, read as its serial
-// number in the 1900 or, with date1904, the 1904 system) and numbers.
+// as its date text) and numbers; a number whose style s indexes a
+// date or time kind in `styleDates` reads as its date or time text in the
+// 1900 or, with date1904, the 1904 system.
 WorkbookError ScanWorksheet(const ByteSource& source, const std::vector<std::string>& sharedStrings,
-                            bool date1904, SheetCollector& sheet);
+                            const std::vector<DateKind>& styleDates, bool date1904, SheetCollector& sheet);
+
+// Reads the date kinds of the cellXfs of a styles part: numFmtId through
+// the part's own <numFmts> or the built-in formats.
+WorkbookError ScanStyleDates(const ByteSource& source, std::size_t maxTextBytes, std::vector<DateKind>& out);
 
 // Reads the <si> items of a sharedStrings part (<sst>) into `out`, with the
 // same scanner: the <t> texts of an item joined, phonetic <rPh> left out,

@@ -13,10 +13,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "interchange/biff.h"
 #include "interchange/cell_text.h"
+#include "interchange/date_text.h"
 
 namespace kelvasta {
 namespace {
@@ -225,19 +227,30 @@ class StreamReader {
   WorkbookError Add(std::uint16_t row, std::uint16_t column, std::string_view text) {
     return sheet_.Add(std::int64_t{row} + 1, std::int64_t{column} + 1, text);
   }
-  WorkbookError AddNumber(std::uint16_t row, std::uint16_t column, double value) {
+  WorkbookError AddNumber(std::uint16_t row, std::uint16_t column, double value, std::uint16_t xf) {
     if (!sheet_.Keeps(std::int64_t{column} + 1)) {
       return std::isfinite(value) ? sheet_.MarkUsed(std::int64_t{row} + 1, std::int64_t{column} + 1)
                                   : WorkbookError::None;
     }
+    if (xf < xfDates_.size() && xfDates_[xf] != DateKind::None) {
+      if (std::optional<std::string> date = SerialDateText(value, xfDates_[xf], date1904_)) {
+        return Add(row, column, *date);
+      }
+    }
     return Add(row, column, NumberCellText(value));
   }
+  void ReadFormat(const Record& record);
+  void ReadBoundSheet(const Record& record);
 
   Bytes stream_;
   SheetCollector& sheet_;
   bool biff8_ = true;
   std::uint16_t codePage_ = 1252;
   std::optional<std::uint32_t> sheetOffset_;
+  int worksheets_ = 0;
+  bool date1904_ = false;
+  std::unordered_map<std::uint16_t, DateKind> formatDates_;  // custom FORMAT records
+  std::vector<DateKind> xfDates_;                             // by XF index
   std::vector<std::string> sharedStrings_;
   // A formula whose text result follows in a STRING record.
   std::optional<std::pair<std::uint16_t, std::uint16_t>> pendingString_;
@@ -271,7 +284,24 @@ WorkbookError StreamReader::ReadGlobals() {
     offset = record->next;
     switch (record->id) {
       case biff::kEof:
-        return sheetOffset_ ? WorkbookError::None : WorkbookError::Corrupt;
+        if (!sheetOffset_) {
+          // No worksheet at all, or fewer than the chosen one.
+          return worksheets_ == 0 ? WorkbookError::Corrupt : WorkbookError::NotAWorkbook;
+        }
+        return WorkbookError::None;
+      case biff::kDateMode:
+        date1904_ = record->data.size() >= 2 && biff::U16(&record->data[0]) != 0;
+        break;
+      case biff::kFormat:
+        ReadFormat(*record);
+        break;
+      case biff::kXf:
+        if (record->data.size() >= 4 && xfDates_.size() < 65536) {
+          std::uint16_t format = biff::U16(&record->data[2]);
+          auto custom = formatDates_.find(format);
+          xfDates_.push_back(custom != formatDates_.end() ? custom->second : DateKindOfBuiltInFormat(format));
+        }
+        break;
       case biff::kFilePass:
         return WorkbookError::Encrypted;
       case biff::kCodePage:
@@ -280,10 +310,7 @@ WorkbookError StreamReader::ReadGlobals() {
         }
         break;
       case biff::kBoundSheet:
-        // Offset of the sheet's BOF, visibility, then type: 0 is a worksheet.
-        if (record->data.size() >= 6 && !sheetOffset_ && record->data[5] == 0) {
-          sheetOffset_ = biff::U32(&record->data[0]);
-        }
+        ReadBoundSheet(*record);
         break;
       case biff::kSst:
         if (biff8_) {
@@ -298,6 +325,58 @@ WorkbookError StreamReader::ReadGlobals() {
         break;
     }
   }
+}
+
+// Offset of the sheet's BOF, visibility, type (0 is a worksheet), then the
+// name: a short string (8-bit count) in BIFF8, code-page bytes in BIFF5.
+void StreamReader::ReadBoundSheet(const Record& record) {
+  Bytes d = record.data;
+  if (d.size() < 6 || d[5] != 0) {
+    return;
+  }
+  if (worksheets_++ == sheet_.sheetIndex()) {
+    sheetOffset_ = biff::U32(&d[0]);
+  }
+  if (!sheet_.listsNames()) {
+    return;
+  }
+  std::string name;
+  if (d.size() >= 8) {
+    std::size_t count = d[6];
+    if (!biff8_) {
+      name = DecodeBytes(d.subspan(7, std::min(count, d.size() - 7)), codePage_);
+    } else {
+      bool wide = (d[7] & 0x01) != 0;
+      std::u16string units;
+      for (std::size_t i = 0; i < count; ++i) {
+        std::size_t at = 8 + (wide ? 2 * i : i);
+        if (at + (wide ? 2 : 1) > d.size()) break;
+        units += wide ? static_cast<char16_t>(biff::U16(&d[at])) : static_cast<char16_t>(d[at]);
+      }
+      name = Utf16ToUtf8(units);
+    }
+  }
+  sheet_.AddSheetName(std::move(name));
+}
+
+// A number format: its index, then its code (a string with a 16-bit count
+// in BIFF8, code-page bytes with an 8-bit count in BIFF5).
+void StreamReader::ReadFormat(const Record& record) {
+  if (record.data.size() < 3 || formatDates_.size() >= 65536) {
+    return;
+  }
+  std::uint16_t index = biff::U16(&record.data[0]);
+  std::string code;
+  if (biff8_) {
+    ContinuedData data(stream_, record);
+    if (!data.Skip(2) || !ReadUnicodeString(data, code)) {
+      return;
+    }
+  } else {
+    std::size_t count = record.data[2];
+    code = DecodeBytes(record.data.subspan(3, std::min(count, record.data.size() - 3)), codePage_);
+  }
+  formatDates_[index] = DateKindOfFormatCode(code);
 }
 
 WorkbookError StreamReader::ReadSharedStrings(ContinuedData& data) {
@@ -371,6 +450,9 @@ WorkbookError StreamReader::ReadSheet() {
       if (WorkbookError error = ReadCell(*record, offset); error != WorkbookError::None) {
         return error;
       }
+      if (sheet_.Satisfied()) {
+        break;  // a preview has its rows
+      }
     }
   }
   return WorkbookError::None;
@@ -389,10 +471,10 @@ WorkbookError StreamReader::ReadCell(const Record& record, std::size_t& next) {
       return WorkbookError::None;
     case biff::kNumber:
       if (tooShort(14)) return WorkbookError::Corrupt;
-      return AddNumber(biff::U16(&d[0]), biff::U16(&d[2]), biff::F64(&d[6]));
+      return AddNumber(biff::U16(&d[0]), biff::U16(&d[2]), biff::F64(&d[6]), biff::U16(&d[4]));
     case biff::kRk:
       if (tooShort(10)) return WorkbookError::Corrupt;
-      return AddNumber(biff::U16(&d[0]), biff::U16(&d[2]), biff::DecodeRk(biff::U32(&d[6])));
+      return AddNumber(biff::U16(&d[0]), biff::U16(&d[2]), biff::DecodeRk(biff::U32(&d[6])), biff::U16(&d[4]));
     case biff::kMulRk: {
       // Row, first column, then (XF index, RK value) per cell, last column.
       if (tooShort(6) || (d.size() - 6) % 6 != 0) return WorkbookError::Corrupt;
@@ -403,7 +485,8 @@ WorkbookError StreamReader::ReadCell(const Record& record, std::size_t& next) {
         auto column = static_cast<std::uint16_t>(first + i);
         if (column < first) return WorkbookError::Corrupt;
         double value = biff::DecodeRk(biff::U32(&d[4 + 6 * i + 2]));
-        if (WorkbookError error = AddNumber(row, column, value); error != WorkbookError::None) {
+        std::uint16_t xf = biff::U16(&d[4 + 6 * i]);
+        if (WorkbookError error = AddNumber(row, column, value, xf); error != WorkbookError::None) {
           return error;
         }
       }
@@ -433,7 +516,7 @@ WorkbookError StreamReader::ReadCell(const Record& record, std::size_t& next) {
       std::uint16_t column = biff::U16(&d[2]);
       pendingString_.reset();
       if (biff::U16(&d[12]) != 0xFFFF) {
-        return AddNumber(row, column, biff::F64(&d[6]));
+        return AddNumber(row, column, biff::F64(&d[6]), biff::U16(&d[4]));
       }
       switch (d[6]) {
         case 0: pendingString_.emplace(row, column); return WorkbookError::None;

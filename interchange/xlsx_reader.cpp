@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "interchange/cell_text.h"
+#include "interchange/ods_reader.h"
+#include "interchange/read_ahead.h"
 #include "interchange/worksheet_scanner.h"
 
 namespace kelvasta {
@@ -64,7 +66,7 @@ class ZipEntryDevice final : public QIODevice {
 
 // What a relationship is for; only these few kinds are ever looked at, so
 // the long type URIs are not kept.
-enum class RelationshipKind { Other, OfficeDocument, Worksheet, SharedStrings };
+enum class RelationshipKind { Other, OfficeDocument, Worksheet, SharedStrings, Styles };
 
 struct Relationship {
   RelationshipKind kind = RelationshipKind::Other;
@@ -77,6 +79,7 @@ struct Relationships {
   std::unordered_map<std::string, Relationship> byId;
   std::string officeDocument;
   std::string sharedStrings;
+  std::string styles;
 };
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
@@ -87,6 +90,7 @@ RelationshipKind KindOf(QStringView type) {
   if (type.endsWith(QLatin1StringView("/officeDocument"))) return RelationshipKind::OfficeDocument;
   if (type.endsWith(QLatin1StringView("/worksheet"))) return RelationshipKind::Worksheet;
   if (type.endsWith(QLatin1StringView("/sharedStrings"))) return RelationshipKind::SharedStrings;
+  if (type.endsWith(QLatin1StringView("/styles"))) return RelationshipKind::Styles;
   return RelationshipKind::Other;
 }
 
@@ -102,11 +106,12 @@ class Package {
   // Opens a part; a missing part gives nullptr with error None.
   ZipEntry Open(const std::string& name, WorkbookError& error);
   WorkbookError ReadRelationships(const std::string& part, Relationships& out, bool& found);
-  // Finds the first <sheet> whose relationship is a worksheet, reading no
-  // further than it.
+  // Finds the chosen <sheet> among those whose relationship is a worksheet,
+  // reading no further than it unless the names of all are wanted.
   WorkbookError ReadWorkbook(const std::string& part, const Relationships* relationships,
                              std::string& sheetPart, bool& date1904);
   WorkbookError ReadSharedStrings(const std::string& part, std::vector<std::string>& out);
+  WorkbookError ReadStyleDates(const std::string& part, std::vector<DateKind>& out);
 
   ZipArchive archive_;
   SheetCollector& sheet_;
@@ -179,6 +184,8 @@ WorkbookError Package::ReadRelationships(const std::string& part, Relationships&
       out.officeDocument = relationship.target;
     } else if (relationship.kind == RelationshipKind::SharedStrings && out.sharedStrings.empty()) {
       out.sharedStrings = relationship.target;
+    } else if (relationship.kind == RelationshipKind::Styles && out.styles.empty()) {
+      out.styles = relationship.target;
     }
     out.byId.try_emplace(std::move(id), std::move(relationship));
   }
@@ -195,10 +202,15 @@ WorkbookError Package::ReadWorkbook(const std::string& part, const Relationships
   ZipEntryDevice device(entry.get());
   QXmlStreamReader reader(&device);
   bool sawRoot = false;
+  int worksheets = 0;
   while (!reader.atEnd()) {
     QXmlStreamReader::TokenType token = reader.readNext();
     if (token == QXmlStreamReader::EndElement && reader.name() == QLatin1StringView("sheets")) {
-      return WorkbookError::Corrupt;  // no worksheet among the sheets
+      if (!sheetPart.empty()) {
+        return WorkbookError::None;
+      }
+      // No worksheet among the sheets, or fewer than the chosen one.
+      return worksheets == 0 ? WorkbookError::Corrupt : WorkbookError::NotAWorkbook;
     }
     if (token != QXmlStreamReader::StartElement) {
       continue;
@@ -229,8 +241,19 @@ WorkbookError Package::ReadWorkbook(const std::string& part, const Relationships
         return WorkbookError::Corrupt;
       }
       if (match->second.kind == RelationshipKind::Worksheet) {
-        sheetPart = match->second.target;
-        return WorkbookError::None;
+        if (worksheets++ == sheet_.sheetIndex()) {
+          sheetPart = match->second.target;
+          if (!sheet_.listsNames()) {
+            return WorkbookError::None;
+          }
+        }
+        if (sheet_.listsNames()) {
+          std::string sheetName = ToStd(reader.attributes().value(QLatin1StringView("name")));
+          if (WorkbookError held = sheet_.HoldText(sheetName.size()); held != WorkbookError::None) {
+            return held;
+          }
+          sheet_.AddSheetName(std::move(sheetName));
+        }
       }
     }
   }
@@ -253,6 +276,19 @@ WorkbookError Package::ReadSharedStrings(const std::string& part, std::vector<st
     return zip_fread(file, buffer, size);
   });
   return ScanSharedStrings(source, sheet_, out);
+}
+
+WorkbookError Package::ReadStyleDates(const std::string& part, std::vector<DateKind>& out) {
+  WorkbookError error = WorkbookError::None;
+  ZipEntry entry = Open(part, error);
+  if (!entry) {
+    return error == WorkbookError::Encrypted ? error : WorkbookError::None;
+  }
+  zip_file_t* file = entry.get();
+  ByteSource source = AsUtf8([file](char* buffer, std::size_t size) -> std::int64_t {
+    return zip_fread(file, buffer, size);
+  });
+  return ScanStyleDates(source, sheet_.limits().maxTextBytes, out);
 }
 
 WorkbookError Package::ReadFirstWorksheet() {
@@ -286,17 +322,24 @@ WorkbookError Package::ReadFirstWorksheet() {
       (error = ReadSharedStrings(relationships.sharedStrings, sharedStrings)) != WorkbookError::None) {
     return error;
   }
+  std::vector<DateKind> styleDates;
+  if (!relationships.styles.empty() &&
+      (error = ReadStyleDates(relationships.styles, styleDates)) != WorkbookError::None) {
+    return error;
+  }
   relationships.byId.clear();
 
   ZipEntry entry = Open(sheetPart, error);
   if (!entry) {
     return error == WorkbookError::None ? WorkbookError::Corrupt : error;
   }
+  // The part inflates on a thread of its own while this one scans it.
   zip_file_t* file = entry.get();
-  ByteSource source = AsUtf8([file](char* buffer, std::size_t size) -> std::int64_t {
+  ReadAhead inflated([file](char* buffer, std::size_t size) -> std::int64_t {
     return zip_fread(file, buffer, size);
   });
-  return ScanWorksheet(source, sharedStrings, date1904, sheet_);
+  ByteSource source = AsUtf8([&inflated](char* buffer, std::size_t size) { return inflated.Read(buffer, size); });
+  return ScanWorksheet(source, sharedStrings, styleDates, date1904, sheet_);
 }
 
 WorkbookError ReadFromSource(zip_source_t* source, SheetCollector& sheet) {
@@ -310,6 +353,9 @@ WorkbookError ReadFromSource(zip_source_t* source, SheetCollector& sheet) {
     return code == ZIP_ER_OPEN || code == ZIP_ER_READ || code == ZIP_ER_NOENT
                ? WorkbookError::CannotOpen
                : WorkbookError::Corrupt;
+  }
+  if (IsOpenDocument(archive)) {
+    return ReadOdsArchive(archive, sheet);
   }
   Package package(archive, sheet);
   return package.ReadFirstWorksheet();

@@ -17,7 +17,10 @@ namespace kelvasta {
 // ("worksheets/sheet1.xml") or absolute ("/xl/worksheets/sheet1.xml"); part
 // names are matched without regard to letter case, as the format requires.
 // A zip that holds no workbook (a .docx, an .ods, a binary .xlsb) is
-// NotAWorkbook; an encrypted zip entry is Encrypted.
+// NotAWorkbook; an encrypted zip entry is Encrypted. An OpenDocument
+// package is handed to ReadOdsArchive. The worksheet read is the one
+// sheet.ChooseSheet() names (0-based among the worksheets), and with
+// listsNames() the names of all worksheets go to sheet.sheetNames().
 // The file version takes over `file` and closes it.
 WorkbookError ReadXlsxFile(std::FILE* file, SheetCollector& sheet);
 WorkbookError ReadXlsxMemory(std::span<const std::byte> bytes, SheetCollector& sheet);

@@ -72,8 +72,8 @@ TEST(XlsxReader, CellsAsTheirWritersStoreThem) {
        "<row r=\"3\"><c r=\"A3\" t=\"d\"><v>2024-01-01T12:00:00</v></c><c r=\"B3\" s=\"1\"><v>45292</v></c></row>"
        "<row r=\"4\"><c r=\"A4\"><f>1+1</f><v>2</v></c><c r=\"B4\"><f>SUM(A1:A3)</f><v></v></c></row>"
        "<row r=\"5\"><c r=\"A5\" s=\"3\"/><c r=\"B5\" t=\"e\"><v>#N/A</v></c></row>",
-       "", {{"ab", "FALSE", "45292.5", "2", ""}, {"TRUE", "#DIV/0!", "45292", "", "#N/A"}},
-       "formula results, booleans, errors; dates as serial numbers"},
+       "", {{"ab", "FALSE", "2024/1/1 12:00", "2", ""}, {"TRUE", "#DIV/0!", "45292", "", "#N/A"}},
+       "formula results, booleans, errors; an ISO date as its date text, a styled number without styles as a number"},
       {"markup variety",
        "<!-- written by hand --><row r='1'><c r='A1'><v><![CDATA[12.50]]></v></c>"
        "<c r='B1' t='inlineStr'><is><t><![CDATA[<raw> & text]]></t></is></c></row><?pi data?>"
@@ -136,7 +136,7 @@ TEST(XlsxReader, FirstWorksheetSkipsChartSheetsAndFollowsTheOfficeDocument) {
                        "<worksheet><sheetData><row><c t=\"d\"><v>1904-01-03</v></c></row></sheetData></worksheet>");
   ReadResult read = ReadZip(entries, 1);
   ASSERT_EQ(read.error, WorkbookError::None);
-  EXPECT_EQ(read.sheet.columns[0], std::vector<std::string>{"2"}) << "1904 system: 1904-01-03 is day 2";
+  EXPECT_EQ(read.sheet.columns[0], std::vector<std::string>{"1904/1/3"}) << "an ISO date reads as its date";
 }
 
 TEST(XlsxReader, LastUsedRowAndTheRowLimitCountEveryColumn) {
@@ -175,6 +175,7 @@ TEST(XlsxReader, PackagesThatAreNotReadableWorkbooks) {
           "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
           "officeDocument\" Target=\"xl/workbook.bin\"/></Relationships>");
   ZipEntries ods{{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", "<office/>"}};
+  ZipEntries odt{{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<office/>"}};
   ZipEntries doctype = MinimalXlsx(goodRow);
   Replace(doctype, "xl/worksheets/sheet1.xml",
           "<!DOCTYPE worksheet [<!ENTITY e \"x\">]><worksheet><sheetData>" + goodRow + "</sheetData></worksheet>");
@@ -192,7 +193,8 @@ TEST(XlsxReader, PackagesThatAreNotReadableWorkbooks) {
       {"broken relationships", noRels, WorkbookError::Corrupt, "unfinished XML"},
       {"word document", docx, WorkbookError::NotAWorkbook, "a .docx"},
       {"binary workbook", xlsb, WorkbookError::NotAWorkbook, "an .xlsb"},
-      {"opendocument", ods, WorkbookError::NotAWorkbook, "an .ods has no xl/workbook.xml"},
+      {"opendocument without a table", ods, WorkbookError::Corrupt, "read as .ods, whose content ends too soon"},
+      {"opendocument text", odt, WorkbookError::NotAWorkbook, "an .odt"},
   };
   ForEachCase(cases, [](const DamageCase& c) { EXPECT_EQ(ReadZip(c.entries).error, c.error); });
 }
@@ -226,8 +228,9 @@ TEST(XlsxReader, OpenpyxlWorkbooks) {
       << output;
   ReadResult read = ReadFirstWorksheet(path, 2, 1000);
   ASSERT_EQ(read.error, WorkbookError::None);
-  // openpyxl stores no cached value for formulas, and dates as serial numbers.
-  EXPECT_EQ(read.sheet.columns, (Columns{{"5", "7.25", "", "45292.5", "", "1E-07"}, {"张三", "TRUE", "", "", "", ""}}));
+  // openpyxl stores no cached value for formulas, and dates as serial numbers
+  // with a date-time format.
+  EXPECT_EQ(read.sheet.columns, (Columns{{"5", "7.25", "", "2024/1/1 12:00", "", "1E-07"}, {"张三", "TRUE", "", "", "", ""}}));
 }
 
 TEST(XlsxReader, XlsxWriterWorkbooks) {
