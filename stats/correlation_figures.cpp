@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -23,40 +25,142 @@ struct PairSums {
   long double xx = 0, yy = 0, xy = 0;  // Σ(x−mx)², Σ(y−my)², Σ(x−mx)(y−my)
 };
 
-// As for one column: first means m0 from plain sums, then the products of
-// the distances from m0, corrected by Σ(x − m0), which is n times m0's error.
+// Pairs per block of the fast second pass (see CentredPairSums).
+constexpr std::size_t kBlock = 4096;
+
+// Squared distances whose sums stay this far inside the double range are
+// summed in doubles; others in long double.
+constexpr double kSmallestFastSquares = 1e-200;
+
+// Σ dx², Σ dy², Σ dx·dy, Σ dx and Σ dy with dx = x − cx, dy = y − cy over the
+// complete pairs.
+struct Products {
+  long double xx = 0, yy = 0, xy = 0, ox = 0, oy = 0;
+};
+
+// The fast way: in doubles within blocks of kBlock pairs (branch-free, two
+// independent sets of accumulators) and in long double across blocks, ~1e-14
+// relative error. Nothing when a sum leaves the double range or the squares
+// are tiny.
+std::optional<Products> BlockProducts(std::span<const double> x, std::span<const double> y, double cx, double cy) {
+  const std::size_t size = std::min(x.size(), y.size());
+  Products total;
+  for (std::size_t start = 0; start < size; start += kBlock) {
+    const std::size_t end = std::min(size, start + kBlock);
+    std::array<double, 2> xx{}, yy{}, xy{}, ox{}, oy{};
+    std::size_t i = start;
+    for (; i + 2 <= end; i += 2) {
+      for (std::size_t k = 0; k < 2; ++k) {
+        const bool skip = std::isnan(x[i + k]) || std::isnan(y[i + k]);
+        const double dx = skip ? 0.0 : x[i + k] - cx, dy = skip ? 0.0 : y[i + k] - cy;
+        xx[k] += dx * dx;
+        yy[k] += dy * dy;
+        xy[k] += dx * dy;
+        ox[k] += dx;
+        oy[k] += dy;
+      }
+    }
+    if (i < end) {
+      const bool skip = std::isnan(x[i]) || std::isnan(y[i]);
+      const double dx = skip ? 0.0 : x[i] - cx, dy = skip ? 0.0 : y[i] - cy;
+      xx[0] += dx * dx;
+      yy[0] += dy * dy;
+      xy[0] += dx * dy;
+      ox[0] += dx;
+      oy[0] += dy;
+    }
+    const double blockXx = xx[0] + xx[1], blockYy = yy[0] + yy[1], blockXy = xy[0] + xy[1];
+    if (!std::isfinite(blockXx) || !std::isfinite(blockYy) || !std::isfinite(blockXy)) {
+      return std::nullopt;
+    }
+    total.xx += blockXx;
+    total.yy += blockYy;
+    total.xy += blockXy;
+    total.ox += ox[0] + ox[1];
+    total.oy += oy[0] + oy[1];
+  }
+  if (!(total.xx >= kSmallestFastSquares) || !(total.yy >= kSmallestFastSquares)) {
+    return std::nullopt;
+  }
+  return total;
+}
+
+// The same wholly in long double, for the rare data beyond the fast range.
+Products LongProducts(std::span<const double> x, std::span<const double> y, long double cx, long double cy) {
+  const std::size_t size = std::min(x.size(), y.size());
+  Products p;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (!std::isnan(x[i]) && !std::isnan(y[i])) {
+      const long double dx = x[i] - cx, dy = y[i] - cy;
+      p.xx += dx * dx;
+      p.yy += dy * dy;
+      p.xy += dx * dy;
+      p.ox += dx;
+      p.oy += dy;
+    }
+  }
+  return p;
+}
+
+// As for one column: first means m0 from plain sums (in doubles, in long
+// double only when that overflows), then the products of the distances from
+// m0, corrected by Σ(x − m0), which is n times m0's error.
 PairSums CentredPairSums(std::span<const double> x, std::span<const double> y) {
   const std::size_t size = std::min(x.size(), y.size());
   PairSums s;
-  long double sumX = 0, sumY = 0;
-  for (std::size_t i = 0; i < size; ++i) {
-    if (!std::isnan(x[i]) && !std::isnan(y[i])) {
-      ++s.n;
-      sumX += x[i];
-      sumY += y[i];
+  std::array<double, 2> sumsX{}, sumsY{};
+  std::array<std::int64_t, 2> counts{};
+  std::size_t i = 0;
+  for (; i + 2 <= size; i += 2) {
+    for (std::size_t k = 0; k < 2; ++k) {
+      const bool skip = std::isnan(x[i + k]) || std::isnan(y[i + k]);
+      counts[k] += skip ? 0 : 1;
+      sumsX[k] += skip ? 0.0 : x[i + k];
+      sumsY[k] += skip ? 0.0 : y[i + k];
     }
   }
+  if (i < size) {
+    const bool skip = std::isnan(x[i]) || std::isnan(y[i]);
+    counts[0] += skip ? 0 : 1;
+    sumsX[0] += skip ? 0.0 : x[i];
+    sumsY[0] += skip ? 0.0 : y[i];
+  }
+  s.n = counts[0] + counts[1];
   if (s.n == 0) {
     return s;
   }
   const auto n = static_cast<long double>(s.n);
-  const long double cx = sumX / n, cy = sumY / n;
-  long double xx = 0, yy = 0, xy = 0, ox = 0, oy = 0;
-  for (std::size_t i = 0; i < size; ++i) {
-    if (!std::isnan(x[i]) && !std::isnan(y[i])) {
-      const long double dx = x[i] - cx, dy = y[i] - cy;
-      xx += dx * dx;
-      yy += dy * dy;
-      xy += dx * dy;
-      ox += dx;
-      oy += dy;
+  long double cx = (static_cast<long double>(sumsX[0]) + sumsX[1]) / n;
+  long double cy = (static_cast<long double>(sumsY[0]) + sumsY[1]) / n;
+  if (!std::isfinite(cx) || !std::isfinite(cy)) {
+    long double sumX = 0, sumY = 0;
+    for (std::size_t j = 0; j < size; ++j) {
+      if (!std::isnan(x[j]) && !std::isnan(y[j])) {
+        sumX += x[j];
+        sumY += y[j];
+      }
     }
+    cx = sumX / n;
+    cy = sumY / n;
   }
-  s.meanX = cx + ox / n;
-  s.meanY = cy + oy / n;
-  s.xx = std::max(xx - ox * ox / n, 0.0L);
-  s.yy = std::max(yy - oy * oy / n, 0.0L);
-  s.xy = xy - ox * oy / n;
+  // The fast pass centres on the means rounded to doubles; the offsets
+  // repair that.
+  const auto fastX = static_cast<double>(cx), fastY = static_cast<double>(cy);
+  Products p;
+  if (const std::optional<Products> fast = std::isfinite(fastX) && std::isfinite(fastY)
+                                               ? BlockProducts(x, y, fastX, fastY)
+                                               : std::nullopt) {
+    p = *fast;
+    cx = fastX;
+    cy = fastY;
+  } else {
+    p = LongProducts(x, y, cx, cy);
+  }
+  s.meanX = cx + p.ox / n;
+  s.meanY = cy + p.oy / n;
+  s.xx = std::max(p.xx - p.ox * p.ox / n, 0.0L);
+  s.yy = std::max(p.yy - p.oy * p.oy / n, 0.0L);
+  s.xy = p.xy - p.ox * p.oy / n;
   return s;
 }
 

@@ -1,5 +1,6 @@
 #include "app/details/report_builders.h"
 
+#include "app/details/mean_reports.h"
 #include "app/main_window.h"
 
 #include <QPushButton>
@@ -19,6 +20,10 @@ DetailsBuild DefaultReport(const MainWindow& window) {
 ReportBuilders StandardReportBuilders() {
   ReportBuilders builders;
   builders.fill(DefaultReport);
+  builders[kTwoSampleT] = BuildTwoSampleReport;
+  builders[kPairedT] = BuildPairedTReport;
+  builders[kAnova] = BuildAnovaReport;
+  builders[kCorrelation] = BuildCorrelationReport;
   return builders;
 }
 

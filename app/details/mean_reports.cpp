@@ -1,0 +1,143 @@
+// The two-sample and the paired t reports: both read the two-column lists.
+#include "app/details/mean_reports.h"
+
+#include "app/controls.h"
+#include "app/details/figure_text.h"
+#include "app/details/mean_reports_parts.h"
+#include "app/main_window.h"
+
+namespace kelvasta {
+
+using namespace mean_reports;
+
+namespace {
+
+const QString kCi = QStringLiteral("95%置信区间");
+const QString kP = QStringLiteral("P值");
+
+QString TwoSampleSentence(const TwoSampleFigures& f) {
+  QString test;
+  std::optional<double> p, low, high;
+  switch (f.sentence) {
+    case TwoSampleTest::kNone: return QString();
+    case TwoSampleTest::kPooled:
+      test = QStringLiteral("t = %1，ν = %2，").arg(FigureText(f.t), DfText(f.df));
+      p = f.p;
+      low = f.ci_low;
+      high = f.ci_high;
+      break;
+    case TwoSampleTest::kWelch:
+      test = QStringLiteral("Welch校正t检验：t' = %1，ν' = %2，").arg(FigureText(f.welch_t), DfText(f.welch_df));
+      p = f.welch_p;
+      low = f.welch_ci_low;
+      high = f.welch_ci_high;
+      break;
+  }
+  if (!p) return QString();
+  return QStringLiteral("两组均数%1（%2%3），均数差值为 %4%5。")
+      .arg(Verdict(*p), test, PClause(*p), FigureText(f.mean_difference), IntervalClause(low, high));
+}
+
+QString PairedSentence(const PairedTFigures& f) {
+  if (!f.p || !f.t) return QString();
+  return QStringLiteral("治疗前后%1（配对t检验：t = %2，ν = %3，%4），差值均数为 %5%6。")
+      .arg(Verdict(*f.p), FigureText(f.t), DfText(f.df), PClause(*f.p), FigureText(f.mean_difference),
+           IntervalClause(f.ci_low, f.ci_high));
+}
+
+// The t panels' critical values and verdict: t(0.05), t(0.01), t(0.001).
+void AddTCaptions(DetailsReport& report, const Controls& c, int p05, int p01, int p001, int verdictCaption,
+                  int verdict) {
+  AddCaption(report.captions, QStringLiteral("t(0.05)"), c.Label5(p05));
+  AddCaption(report.captions, QStringLiteral("t(0.01)"), c.Label5(p01));
+  AddCaption(report.captions, QStringLiteral("t(0.001)"), c.Label5(p001));
+  AddCaption(report.captions, CaptionLabel(c.Label5(verdictCaption)), c.Label5(verdict));
+}
+
+}  // namespace
+
+DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  const bool raw = CellsFromLists(c.Text4, s.Text4FromLists);
+  const QString source = raw ? QStringLiteral("raw") : QStringLiteral("summary");
+  GroupMoments first, second;
+  if (raw) {
+    first = ListMoments(s.List1());
+    second = ListMoments(s.List2());
+    if (first.n == 0 && second.n == 0) return BareReport(window, source);
+  } else {
+    first = TypedMoments(c.Text4, 0);
+    second = TypedMoments(c.Text4, 3);
+  }
+  const TwoSampleFigures f = ComputeTwoSampleFigures(first, second);
+
+  DetailsReport report = BareReport(window, source);
+  report.figures = ListFigures(f);
+  report.rows = {
+      Heading(QStringLiteral("各组")),
+      Row(QStringLiteral("例数(n1)"), DfText(f.n1)),
+      Row(QStringLiteral("均数(X̄1)"), FigureText(f.mean1)),
+      Row(QStringLiteral("标准差(S1)"), FigureText(f.sd1)),
+      Row(QStringLiteral("例数(n2)"), DfText(f.n2)),
+      Row(QStringLiteral("均数(X̄2)"), FigureText(f.mean2)),
+      Row(QStringLiteral("标准差(S2)"), FigureText(f.sd2)),
+      Heading(QStringLiteral("方差齐性检验(F检验)")),
+      Row(QStringLiteral("F"), FigureText(f.variance_ratio)),
+      Row(kP, PText(f.variance_ratio_p)),
+      Heading(QStringLiteral("两样本t检验")),
+      Row(QStringLiteral("t"), FigureText(f.t)),
+      Row(QStringLiteral("ν"), DfText(f.df)),
+      Row(kP, PText(f.p)),
+      Row(QStringLiteral("均数差值"), FigureText(f.mean_difference)),
+      Row(kCi, IntervalText(f.ci_low, f.ci_high)),
+      Heading(QStringLiteral("Welch校正t检验")),
+      Row(QStringLiteral("t'"), FigureText(f.welch_t)),
+      Row(QStringLiteral("ν'"), DfText(f.welch_df)),
+      Row(kP, PText(f.welch_p)),
+      Row(kCi, IntervalText(f.welch_ci_low, f.welch_ci_high)),
+      Heading(QStringLiteral("效应量")),
+      Row(QStringLiteral("Cohen's d"), FigureText(f.cohens_d)),
+      Row(QStringLiteral("Hedges' g"), FigureText(f.hedges_g)),
+  };
+  if (!f.df) report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("每组至少需要2例，且均数、标准差完整")));
+  report.sentence = TwoSampleSentence(f);
+
+  report.inputs = SummaryInputs(c.Text4, {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))});
+  AddTCaptions(report, c, 3, 4, 5, 2, 6);
+  return report;
+}
+
+DetailsBuild BuildPairedTReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  const PairedTFigures f = ComputePairedTFigures(s.List1().numbers(), s.List2().numbers());
+  if (!f.n || *f.n == 0) return BareReport(window, QStringLiteral("raw"));
+
+  DetailsReport report = BareReport(window, QStringLiteral("raw"));
+  report.figures = ListFigures(f);
+  report.rows = {
+      Row(QStringLiteral("对子数(n)"), DfText(f.n)),
+      Row(QStringLiteral("差值均数(d̄)"), FigureText(f.mean_difference)),
+      Row(QStringLiteral("差值标准差(Sd)"), FigureText(f.sd_difference)),
+      Heading(QStringLiteral("配对t检验")),
+      Row(QStringLiteral("t"), FigureText(f.t)),
+      Row(QStringLiteral("ν"), DfText(f.df)),
+      Row(kP, PText(f.p)),
+      Row(kCi, IntervalText(f.ci_low, f.ci_high)),
+      Heading(QStringLiteral("效应量")),
+      Row(QStringLiteral("Cohen's dz"), FigureText(f.cohens_dz)),
+  };
+  report.sentence = PairedSentence(f);
+
+  report.inputs = {{QStringLiteral("项目"), QStringLiteral("内容")},
+                   {QStringLiteral("第1列"), HeadingText(c.Label2(1))},
+                   {QStringLiteral("第2列"), HeadingText(c.Label2(2))},
+                   {QStringLiteral("对子数(n)"), DfText(f.n)}};
+  for (const auto& [caption, value] : {std::pair{0, 5}, std::pair{1, 4}, std::pair{2, 3}})
+    AddCaption(report.captions, CaptionLabel(c.Label13(caption)), c.Label13(value));
+  AddTCaptions(report, c, 10, 9, 8, 11, 7);
+  return report;
+}
+
+}  // namespace kelvasta

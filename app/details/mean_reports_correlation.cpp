@@ -1,0 +1,111 @@
+// The correlation and regression report: Pearson r and the line at once,
+// Spearman's rank correlation from the worker thread.
+#include "app/details/mean_reports.h"
+
+#include "app/controls.h"
+#include "app/details/figure_text.h"
+#include "app/details/mean_reports_parts.h"
+#include "app/main_window.h"
+#include "stats/correlation_figures.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace kelvasta {
+
+using namespace mean_reports;
+
+namespace {
+
+const QString kPending = QStringLiteral("计算中…");
+
+// "Ŷ = 1.2345 + 0.5678X", the sign of the slope written as an operator.
+QString EquationText(const CorrelationFigures& f) {
+  if (!f.slope || !f.intercept) return MissingText();
+  const bool negative = std::signbit(*f.slope) && FigureText(std::fabs(*f.slope)) != QStringLiteral("0.0000");
+  return QStringLiteral("Ŷ = %1 %2 %3X")
+      .arg(FigureText(f.intercept), negative ? QStringLiteral("−") : QStringLiteral("+"),
+           FigureText(std::fabs(*f.slope)));
+}
+
+QString CorrelationSentence(const CorrelationFigures& f) {
+  if (!f.p || !f.r || !f.t) return QString();
+  const QString test = QStringLiteral("r = %1，t = %2，ν = %3，%4")
+                           .arg(FigureText(f.r), FigureText(f.t), DfText(f.df), PClause(*f.p));
+  if (*f.p >= 0.05) return QStringLiteral("两变量之间线性相关无统计学意义（%1）。").arg(test);
+  return QStringLiteral("两变量之间存在线性相关（%1），回归方程为 %2（b的95%CI：%3）。")
+      .arg(test, EquationText(f), IntervalText(f.slope_ci_low, f.slope_ci_high));
+}
+
+// Fills figures, rows and sentence; `pending` shows the Spearman rows as
+// still being computed.
+void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const SpearmanFigures& spearman,
+                     bool pending) {
+  report.figures = ListFigures(f, spearman);
+  const QString p = QStringLiteral("P值");
+  const QString ci = QStringLiteral("95%置信区间");
+  report.rows = {
+      Row(QStringLiteral("对子数(n)"), DfText(f.n)),
+      Heading(QStringLiteral("Pearson直线相关")),
+      Row(QStringLiteral("r"), FigureText(f.r)),
+      Row(QStringLiteral("r²"), FigureText(f.r_squared)),
+      Row(QStringLiteral("t"), FigureText(f.t)),
+      Row(QStringLiteral("ν"), DfText(f.df)),
+      Row(p, PText(f.p)),
+      Row(QStringLiteral("r的") + ci, IntervalText(f.r_ci_low, f.r_ci_high)),
+      Heading(QStringLiteral("直线回归")),
+      Row(QStringLiteral("回归方程"), EquationText(f)),
+      Row(QStringLiteral("回归系数(b)"), FigureText(f.slope)),
+      Row(QStringLiteral("b的标准误(Sb)"), FigureText(f.slope_se)),
+      Row(QStringLiteral("b的") + ci, IntervalText(f.slope_ci_low, f.slope_ci_high)),
+      Row(QStringLiteral("截距(a)"), FigureText(f.intercept)),
+      Row(QStringLiteral("a的标准误(Sa)"), FigureText(f.intercept_se)),
+      Row(QStringLiteral("a的") + ci, IntervalText(f.intercept_ci_low, f.intercept_ci_high)),
+      Heading(QStringLiteral("Spearman秩相关")),
+      Row(QStringLiteral("rs"), pending ? kPending : FigureText(spearman.rho)),
+      Row(p, pending ? kPending : PText(spearman.p)),
+  };
+  if (!f.slope)
+    report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("至少需要3对数据，且X不全相同")));
+  report.sentence = CorrelationSentence(f);
+}
+
+}  // namespace
+
+DetailsBuild BuildCorrelationReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  const CorrelationFigures f = ComputeCorrelationFigures(s.List1().numbers(), s.List2().numbers());
+  if (!f.n || *f.n == 0) return BareReport(window, QStringLiteral("raw"));
+
+  DetailsReport report = BareReport(window, QStringLiteral("raw"));
+  const bool ranks = *f.n >= 3;
+  FillCorrelation(report, f, {}, ranks);
+  report.inputs = {{QStringLiteral("项目"), QStringLiteral("内容")},
+                   {QStringLiteral("X"), HeadingText(c.Label2(1))},
+                   {QStringLiteral("Y"), HeadingText(c.Label2(2))},
+                   {QStringLiteral("对子数(n)"), DfText(f.n)}};
+  AddCaption(report.captions, CaptionLabel(c.Label13(11)), c.Label13(6));
+  AddCaption(report.captions, QStringLiteral("r"), c.Label13(7));
+  AddCaption(report.captions, QStringLiteral("tr"), c.Label13(12));
+  AddCaption(report.captions, QStringLiteral("r(0.05)"), c.Label5(13));
+  AddCaption(report.captions, QStringLiteral("r(0.01)"), c.Label5(14));
+  AddCaption(report.captions, QStringLiteral("r(0.001)"), c.Label5(15));
+  AddCaption(report.captions, CaptionLabel(c.Label5(12)), c.Label5(16));
+  AddCaption(report.captions, CaptionLabel(c.Label13(13)), c.Label5(17));
+  if (!ranks) return report;
+
+  // The job holds its own copies: the window may change the lists while it
+  // sorts. Shared, so that passing the job around copies no values.
+  auto x = std::make_shared<const std::vector<double>>(s.List1().numbers());
+  auto y = std::make_shared<const std::vector<double>>(s.List2().numbers());
+  DetailsJob job = [x, y, f](DetailsReport& pending, const std::atomic<bool>& cancel) {
+    const SpearmanResult spearman = ComputeSpearman(*x, *y, cancel);
+    if (spearman.status == SpearmanStatus::kCancelled) return;
+    FillCorrelation(pending, f, spearman.figures, false);
+  };
+  return DetailsBuild(std::move(report), std::move(job));
+}
+
+}  // namespace kelvasta

@@ -1,0 +1,89 @@
+#include "app/details/mean_reports_parts.h"
+
+#include "app/controls.h"
+#include "app/details/figure_text.h"
+#include "app/main_window.h"
+#include "entry/value_list.h"
+#include "stats/number_reading.h"
+
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
+
+namespace kelvasta::mean_reports {
+
+DetailsReport BareReport(const MainWindow& window, const QString& source) {
+  DetailsReport report;
+  report.test = window.controls().Command1(window.CurrentTest())->text();
+  report.source = source;
+  return report;
+}
+
+bool CellsFromLists(const ControlArray<QLineEdit>& cells, std::span<const std::string> written) {
+  for (std::size_t i = 0; i < written.size(); ++i)
+    if (cells(int(i))->text().toStdString() != written[i]) return false;
+  return true;
+}
+
+namespace {
+
+double CellNumber(const QLineEdit* cell) {
+  const std::string text = cell->text().toStdString();
+  return BeginsWithNumber(text) ? ReadLeadingNumber(text) : std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace
+
+GroupMoments TypedMoments(const ControlArray<QLineEdit>& cells, int first) {
+  return {CellNumber(cells(first + 2)), CellNumber(cells(first)), CellNumber(cells(first + 1))};
+}
+
+GroupMoments ListMoments(const ValueList& list) { return ComputeGroupMoments(list.numbers()); }
+
+DetailsRow Heading(const QString& label) { return {label, QString(), true}; }
+
+DetailsRow Row(const QString& label, const QString& value) { return {label, value, false}; }
+
+QString HeadingText(const QLabel* label) {
+  static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
+  return label->text().remove(kBlanks);
+}
+
+QString CaptionLabel(const QLabel* label) {
+  QString text = HeadingText(label);
+  if (text.endsWith(QLatin1Char('=')) || text.endsWith(QStringLiteral("："))) text.chop(1);
+  return text;
+}
+
+void AddCaption(std::vector<std::pair<QString, QString>>& captions, const QString& label, const QLabel* shown) {
+  if (shown->text().isEmpty()) return;
+  captions.emplace_back(label, shown->text());
+}
+
+QString PClause(double p) {
+  return p < 0.0001 ? QStringLiteral("P < 0.0001") : QStringLiteral("P = ") + PText(p);
+}
+
+QString Verdict(double p) {
+  return p < 0.05 ? QStringLiteral("差异有统计学意义") : QStringLiteral("差异无统计学意义");
+}
+
+QString IntervalClause(std::optional<double> low, std::optional<double> high) {
+  const QString interval = IntervalText(low, high);
+  if (interval == MissingText()) return QString();
+  return QStringLiteral("（95%CI：%1）").arg(interval);
+}
+
+std::vector<QStringList> SummaryInputs(const ControlArray<QLineEdit>& cells, const std::vector<QString>& groups) {
+  std::vector<QStringList> inputs{
+      {QStringLiteral("组别"), QStringLiteral("例数(n)"), QStringLiteral("均数"), QStringLiteral("标准差")}};
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    const int first = int(g) * 3;
+    inputs.push_back({groups[g], cells(first + 2)->text(), cells(first)->text(), cells(first + 1)->text()});
+  }
+  return inputs;
+}
+
+}  // namespace kelvasta::mean_reports

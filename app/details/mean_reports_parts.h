@@ -1,0 +1,67 @@
+#pragma once
+
+// Pieces shared by the reports of the tests of means and correlation: where
+// the figures come from (the lists or the typed summary cells), the rows, the
+// sentence's clauses and the panels' captions for copying.
+
+#include "app/control_array.h"
+#include "app/details/details_report.h"
+#include "stats/mean_figures.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kelvasta {
+
+class MainWindow;
+class ValueList;
+
+namespace mean_reports {
+
+// The title line and `source`, no figures.
+DetailsReport BareReport(const MainWindow& window, const QString& source);
+
+// True when every summary cell still holds the text the lists' summaries
+// wrote into it (`written`, cell by cell): the figures then come from the
+// lists, else from the cells as shown.
+bool CellsFromLists(const ControlArray<QLineEdit>& cells, std::span<const std::string> written);
+
+// The moments of one group from its summary cells first (mean), first + 1
+// (SD) and first + 2 (n), each read as the leading number of its text; a
+// cell that does not begin with a number is NaN.
+GroupMoments TypedMoments(const ControlArray<QLineEdit>& cells, int first);
+
+// The moments of a list's items at full precision (items that are not
+// numbers are left out).
+GroupMoments ListMoments(const ValueList& list);
+
+DetailsRow Heading(const QString& label);
+DetailsRow Row(const QString& label, const QString& value);
+
+// A column or group heading as the panel shows it, without its padding
+// blanks ("第 1 组" -> "第1组").
+QString HeadingText(const QLabel* label);
+// A caption of the panel as label and shown text, the label without its
+// blanks and a trailing "=" or "："; nothing when the shown text is empty.
+void AddCaption(std::vector<std::pair<QString, QString>>& captions, const QString& label, const QLabel* shown);
+QString CaptionLabel(const QLabel* label);
+
+// Clauses of the sentence.
+// "P = 0.0108", or "P < 0.0001" below 0.0001.
+QString PClause(double p);
+// "差异有统计学意义" when p < 0.05, else "差异无统计学意义".
+QString Verdict(double p);
+// "（95%CI：0.8354 ~ 5.5646）", empty when an end is missing.
+QString IntervalClause(std::optional<double> low, std::optional<double> high);
+
+// The summary grid for copying: "组别 | 例数(n) | 均数 | 标准差", then one row
+// per group with the texts of its three cells (group g at cells 3g to 3g + 2).
+std::vector<QStringList> SummaryInputs(const ControlArray<QLineEdit>& cells, const std::vector<QString>& groups);
+
+}  // namespace mean_reports
+}  // namespace kelvasta
