@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/desktop.h"
+#include "app/handlers/cell_paste.h"
 #include "app/handlers/handlers.h"
 #include "app/panels/panels.h"
 #include "app/test_table.h"
@@ -44,7 +45,7 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   WireRxcTable(c_, this);
   WireOrdinalTable(c_, this);
   WireSummaryT(c_, storage_, this);
-  WireValueLists(c_, storage_, this);
+  const std::array<ValueListBinding*, 2> listBindings = WireValueLists(c_, storage_, this);
   WireAnova(c_, storage_, this);
   WireCalculator(c_, storage_, this);
   buildDetailsPane();
@@ -55,6 +56,9 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   };
   connect(history_, &WindowHistory::availabilityChanged, this, updateHistoryEntries);
   updateHistoryEntries();
+  InstallCellPaste(*this, listBindings);
+  setAcceptDrops(true);
+  showRecentImports();
   // The size is fixed: nothing reacts to a change of window size.
   adjustSize();
   setFixedSize(sizeHint());

@@ -45,6 +45,9 @@ class MainWindow : public QMainWindow {
 
   // Spreadsheet interchange of the value lists of the selected test.
   void ImportFromSpreadsheet();
+  // Imports `path` as the import entry would after its dialog (one step of
+  // the history); nothing while import is not enabled.
+  void ImportFile(const QString& path);
   void ExportToSpreadsheet();
   // The version window, created on first use and kept.
   void ShowAboutWindow();
@@ -71,11 +74,17 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A workbook or text table dropped on the window is imported.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   friend class WindowHistory;
-  // Reads the workbook and replaces the lists (one step of the history).
-  void importWorkbook();
+  // Reads the workbook and replaces the lists; false when it could not.
+  bool importWorkbook(const QString& path);
+  // The recently imported files, newest first, in the File menu.
+  void rememberImport(const QString& path);
+  void showRecentImports();
   void buildForm();
   void buildMenus();
   void wireToolStrip();
@@ -96,6 +105,8 @@ class MainWindow : public QMainWindow {
   AboutWindow* about_ = nullptr;
   DetailsPane* details_ = nullptr;
   WindowHistory* history_ = nullptr;
+  QList<QAction*> recentActions_;
+  QStringList recentImports_;
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
   QAction* detailsAction_ = nullptr;

@@ -18,6 +18,12 @@ void MainWindow::buildMenus() {
   exportAction_ = file->addAction(QStringLiteral("导出数据到Excel"), this, &MainWindow::ExportToSpreadsheet);
   exportAction_->setShortcut(QKeySequence::Save);
   file->addSeparator();
+  for (int i = 0; i < 5; ++i) {
+    QAction* recent = file->addAction(QString(), this, [this, i] { ImportFile(recentActions_[i]->data().toString()); });
+    recent->setVisible(false);
+    recentActions_.push_back(recent);
+  }
+  file->addSeparator();
   QAction* quit = file->addAction(QStringLiteral("退出"), this, &MainWindow::exitRequested);
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 

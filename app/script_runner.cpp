@@ -10,6 +10,11 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -110,6 +115,8 @@ void ScriptRunner::execute(const QString& command, const QString& rest) {
   if (command == u"answer") return desktop_.queueAnswer(rest);
   if (command == u"dump") return dump(rest);
   if (command == u"grab") return grab(rest);
+  if (command == u"clip") return clip(rest);
+  if (command == u"drop") return drop(rest);
   throw ScriptError(QStringLiteral("unknown command %1").arg(command));
 }
 
@@ -208,8 +215,36 @@ void ScriptRunner::dump(const QString& rest) {
   out_.flush();
 }
 
+// "\t" a tab, "\n" a line break, "\\" a backslash; any other character as is.
+void ScriptRunner::clip(const QString& text) {
+  QString plain;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\\' && i + 1 < text.size()) {
+      const QChar next = text[++i];
+      plain += next == u't' ? QChar(u'\t') : next == u'n' ? QChar(u'\n') : next;
+    } else {
+      plain += text[i];
+    }
+  }
+  QGuiApplication::clipboard()->setText(plain);
+}
+
+void ScriptRunner::drop(const QString& path) {
+  auto* data = new QMimeData;
+  data->setUrls({QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())});
+  const QPoint centre = window_.rect().center();
+  QDragEnterEvent enter(centre, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window_, &enter);
+  if (enter.isAccepted()) {
+    QDropEvent dropped(QPointF(centre), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window_, &dropped);
+  }
+  delete data;
+}
+
 void ScriptRunner::grab(const QString& path) {
   if (!window_.grab().save(path, "PNG")) throw ScriptError(QStringLiteral("cannot write %1").arg(path));
 }
+
 
 }  // namespace kelvasta

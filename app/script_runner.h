@@ -34,6 +34,8 @@ class ScriptRunner {
   void menu(const QString& caption);
   void dump(const QString& rest);
   void grab(const QString& path);
+  void clip(const QString& text);
+  void drop(const QString& path);
 
   MainWindow& window_;
   RecordingDesktop& desktop_;

@@ -49,18 +49,24 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 }  // namespace
 
 void MainWindow::ImportFromSpreadsheet() {
-  history_->runStep([this] { importWorkbook(); }, true);
+  const QString path = desktop_.askOpenFile(this, QStringLiteral("打开"), kFileTypes);
+  if (!path.isEmpty()) ImportFile(path);
+}
+
+void MainWindow::ImportFile(const QString& path) {
+  if (!importAction_->isEnabled()) return;
+  bool imported = false;
+  history_->runStep([this, &path, &imported] { imported = importWorkbook(path); }, true);
+  if (imported) rememberImport(path);
 }
 
 // The workbook is read whole before anything changes: a wrong or unreadable
 // file leaves the typed data as it was and says why.
-void MainWindow::importWorkbook() {
-  const QString path = desktop_.askOpenFile(this, QStringLiteral("打开"), kFileTypes);
-  if (path.isEmpty()) return;
+bool MainWindow::importWorkbook(const QString& path) {
   c_.Label14->setText(path);
   if (!HasWorkbookExtension(path)) {
     desktop_.showMessage(this, kNotice, QStringLiteral("请打开Excel文件！"));
-    return;
+    return false;
   }
   BusyPointer busy;
   const bool groups = currentTest_ == kAnova;
@@ -69,7 +75,7 @@ void MainWindow::importWorkbook() {
   if (read.error != WorkbookError::None) {
     busy.restore();
     desktop_.showMessage(this, kNotice, FromUtf8(DescribeWorkbookError(read.error)));
-    return;
+    return false;
   }
 
   for (int r = 0; r < ListWindow::kRows; ++r) {
@@ -112,6 +118,7 @@ void MainWindow::importWorkbook() {
   const ControlArray<QLabel>& rowNumbers = groups ? c_.Label30 : c_.Label3;
   for (int r = 0; r < ListWindow::kRows; ++r) rowNumbers(r)->setText(QString::number(r + 1));
   RecomputeValueLists(c_, storage_, groups);
+  return true;
 }
 
 // The file is written under a temporary name and renamed into place, so the

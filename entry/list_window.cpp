@@ -82,15 +82,17 @@ long long ListWindow::indexOf(int row, std::size_t c) const {
 
 void ListWindow::store(int row, std::size_t c, std::string_view text) {
   const long long index = indexOf(row, c);
-  if (index < 0) {
-    return;
+  if (index >= 0) {
+    storeAt(static_cast<std::size_t>(index), c, text);
   }
-  const auto at = static_cast<std::size_t>(index);
+}
+
+void ListWindow::storeAt(std::size_t index, std::size_t c, std::string_view text) {
   const std::string_view trimmed = TrimBlanks(text);
-  if (journal_ != nullptr && column(c).item(at) != trimmed) {
-    journal_->push_back({c, at, column(c).item(at), std::string(trimmed)});
+  if (journal_ != nullptr && column(c).item(index) != trimmed) {
+    journal_->push_back({c, index, column(c).item(index), std::string(trimmed)});
   }
-  column(c).setItem(at, trimmed);
+  column(c).setItem(index, trimmed);
 }
 
 void ListWindow::resizeLists(const std::vector<std::size_t>& counts) {

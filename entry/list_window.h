@@ -50,6 +50,8 @@ class ListWindow {
   // Stores `text` without leading and trailing blanks as item top + row of
   // column c; nothing happens for a row without an item behind it.
   void store(int row, std::size_t c, std::string_view text);
+  // The same for item `index`, which must exist.
+  void storeAt(std::size_t index, std::size_t c, std::string_view text);
 
   // A change store() made to an item: its column, index and texts.
   struct ItemEdit {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <array>
+
 class QObject;
 
 namespace kelvasta {
 
 struct Controls;
 struct Storage;
+class ValueListBinding;
 
 // Each function connects the change handling of one panel's cells. A handler
 // only reads the controls, calls the panel's pure computation and writes its
@@ -15,8 +18,9 @@ void WireCountTable(const Controls& c, QObject* context);   // Text11: fourfold 
 void WireRxcTable(const Controls& c, QObject* context);     // Text111: several rates
 void WireOrdinalTable(const Controls& c, QObject* context); // Text12: rank sum and Ridit
 void WireSummaryT(const Controls& c, const Storage& s, QObject* context);  // Text4: t test from summaries
-// The raw-value lists of both list panels, with the hand-over to their tests.
-void WireValueLists(const Controls& c, Storage& s, QObject* context);
+// The raw-value lists of both list panels, with the hand-over to their tests;
+// gives the bindings of the two-column and of the group lists.
+std::array<ValueListBinding*, 2> WireValueLists(const Controls& c, Storage& s, QObject* context);
 // Summarises every column of the two-column lists (or of the group lists)
 // and computes the panel's test from the lists as they stand, as storing
 // into each column in turn would.

@@ -2,16 +2,23 @@
 
 #include "app/cell_filter_widget.h"
 #include "entry/list_window.h"
+#include "stats/cell_filter.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <limits>
 
 namespace kelvasta {
 
 namespace {
 constexpr int kLastRow = ListWindow::kRows - 1;
+// Empty rows left after a pasted block, as after the rows a list starts with.
+constexpr std::size_t kRowsAfterPaste = 5;
 }
 
 ValueListBinding::ValueListBinding(Config config, bool& loading, QObject* parent)
@@ -53,6 +60,41 @@ void ValueListBinding::refreshRows() {
     (*config_.rowNumbers)(row)->setText(QString::number(qint64(lists.top()) + row + 1));
   }
   loading_ = false;
+}
+
+bool ValueListBinding::locate(const QLineEdit* cell, int& row, std::size_t& column) const {
+  for (std::size_t c = 0; c < config_.columns.size(); ++c) {
+    for (const auto& [r, candidate] : *config_.columns[c]) {
+      if (candidate != cell) continue;
+      row = r;
+      column = c;
+      return true;
+    }
+  }
+  return false;
+}
+
+void ValueListBinding::pasteBlock(int row, std::size_t column, const TextBlock& block) {
+  ListWindow& lists = *config_.lists;
+  const std::size_t first = std::size_t(lists.top()) + std::size_t(row);
+  // Rows the bar can reach stay within int, as typing keeps them.
+  const std::size_t limit = std::size_t(std::numeric_limits<int>::max()) - ListWindow::kRows;
+  const std::size_t wanted = std::min(first + block.size() + kRowsAfterPaste, limit);
+  std::vector<std::size_t> counts = lists.counts();
+  for (std::size_t& count : counts) count = std::max(count, wanted);
+  lists.resizeLists(counts);
+  for (std::size_t i = 0; i < block.size() && first + i < wanted; ++i) {
+    for (std::size_t j = 0; j < block[i].size() && column + j < lists.columnCount(); ++j)
+      lists.storeAt(first + i, column + j, FilterFully(block[i][j], true));
+  }
+  const int maximum = int(*std::max_element(counts.begin(), counts.end())) - ListWindow::kRows;
+  if (maximum > lists.maximum()) {
+    const QSignalBlocker blocker(config_.bar);
+    config_.bar->setMaximum(maximum);
+    lists.setMaximum(maximum);
+  }
+  refreshRows();
+  if (config_.afterPaste) config_.afterPaste();
 }
 
 void ValueListBinding::syncBar() {

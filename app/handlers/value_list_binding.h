@@ -2,6 +2,7 @@
 
 #include "app/control_array.h"
 #include "entry/list_window.h"
+#include "entry/pasted_block.h"
 
 #include <QObject>
 
@@ -30,6 +31,8 @@ class ValueListBinding : public QObject {
     bool upOnReleaseInFirstColumn = false;
     // Runs after a changed cell was stored, with the column's index.
     std::function<void(std::size_t column)> afterStore;
+    // Runs once after a pasted block was stored.
+    std::function<void()> afterPaste;
   };
 
   // `loading` is the window's flag, shared by every binding: while it is set
@@ -38,6 +41,14 @@ class ValueListBinding : public QObject {
 
   // Refills the visible rows from the lists without storing anything.
   void refreshRows();
+
+  // The row and column of one of the binding's cells; false for another cell.
+  bool locate(const QLineEdit* cell, int& row, std::size_t& column) const;
+  // Stores a pasted block from visible row `row` and `column` downward and to
+  // the right (columns beyond the lists are left out), each value read as a
+  // typed one would be, with the lists grown so five empty rows follow the
+  // block; then refreshes the rows and computes once.
+  void pasteBlock(int row, std::size_t column, const TextBlock& block);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -99,7 +99,7 @@ void RecomputeValueLists(const Controls& c, Storage& s, bool groups) {
   }
 }
 
-void WireValueLists(const Controls& c, Storage& s, QObject* context) {
+std::array<ValueListBinding*, 2> WireValueLists(const Controls& c, Storage& s, QObject* context) {
   ValueListBinding::Config two;
   two.columns = {&c.Text1, &c.Text2};
   two.rowNumbers = &c.Label3;
@@ -107,7 +107,8 @@ void WireValueLists(const Controls& c, Storage& s, QObject* context) {
   two.lists = &s.twoColumnLists;
   two.upOnReleaseInFirstColumn = true;
   two.afterStore = [&c, &s](std::size_t column) { HandOver(c, s, column); };
-  new ValueListBinding(std::move(two), s.loading, context);
+  two.afterPaste = [&c, &s] { RecomputeValueLists(c, s, false); };
+  auto* twoBinding = new ValueListBinding(std::move(two), s.loading, context);
 
   ValueListBinding::Config groups;
   groups.columns = {&c.Text30, &c.Text40, &c.Text50};
@@ -117,7 +118,8 @@ void WireValueLists(const Controls& c, Storage& s, QObject* context) {
   groups.afterStore = [&c, &s](std::size_t column) {
     SummarizeInto(s.groupLists.column(column), c.Text41, int(column) * 3, s.Text41FromLists);
   };
-  new ValueListBinding(std::move(groups), s.loading, context);
+  groups.afterPaste = [&c, &s] { RecomputeValueLists(c, s, true); };
+  return {twoBinding, new ValueListBinding(std::move(groups), s.loading, context)};
 }
 
 }  // namespace kelvasta

@@ -93,12 +93,12 @@ struct FilterCase {
 };
 
 // The filter drops a trailing character other than a digit, "-" or ".";
-// the grid cells do not turn "。" into ".".
+// a typed "。" arrives as "." (the filter itself would drop it).
 const FilterCase kFilter[] = {
     {"letter", "12a", "12"},
     {"two_letters", "12ab", "12"},
     {"chinese", "12例", "12"},
-    {"full_stop_not_replaced", "3。5", "35"},
+    {"full_stop_typed_as_point", "3。5", "3.5"},
     {"slash", "7/", "7"},
     {"blank", "7 ", "7"},
     {"minus_and_point_stay", "-1.", "-1."},

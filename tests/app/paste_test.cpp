@@ -1,0 +1,81 @@
+// Blocks pasted from a spreadsheet, full-width typing, dropped files and the
+// recent-files entries, all driven through the automation script.
+#include "tests/app/script_fixture.h"
+
+#include "interchange/workbook.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+namespace kelvasta::testing {
+namespace {
+
+class PasteTest : public ScriptTest {
+ protected:
+  QJsonObject Captions(const QString& script, const QStringList& names) {
+    const QJsonObject dump = RunAndDump(script);
+    QJsonObject shown;
+    for (const QString& name : names) shown[name] = Control(dump, name);
+    return shown;
+  }
+};
+
+TEST_F(PasteTest, PastedListsEqualTypedLists) {
+  const QStringList names{QStringLiteral("List1"),    QStringLiteral("List2"),    QStringLiteral("Text4(0)"),
+                          QStringLiteral("Text4(1)"), QStringLiteral("Text4(3)"), QStringLiteral("Label5(6)")};
+  const QJsonObject typed = Captions(QStringLiteral(
+      "type Text1(0) 12.5\nkey Text1(0) Enter\ntype Text1(1) 15\nkey Text1(1) Enter\ntype Text1(2) 11\n"
+      "type Text2(0) 9\nkey Text2(0) Enter\ntype Text2(1) 8\nkey Text2(1) Enter\ntype Text2(2) 10\n"), names);
+  struct Row {
+    const char* name;
+    const char* clip;
+  };
+  const std::vector<Row> rows{
+      {"LibreOffice block", "12.5\\t9\\n15\\t8\\n11\\t10"},
+      {"Excel block with CR LF", "12.5\\t9\\r\\n15\\t8\\r\\n11\\t10\\r\\n"},
+      {"decimal commas", "12,5\\t9\\n15\\t8\\n11\\t10\\n"},
+      {"full-width digits", "１２．５\\t９\\n１５\\t８\\n１１\\t１０\\n"},
+  };
+  for (const Row& row : rows) {
+    SetUp();
+    const QJsonObject pasted =
+        Captions(QStringLiteral("clip %1\nkey Text1(0) Ctrl+V").arg(QString::fromUtf8(row.clip)), names);
+    EXPECT_EQ(pasted, typed) << row.name;
+  }
+}
+
+TEST_F(PasteTest, GridBlocksStayInsideTheGrid) {
+  const QJsonObject dump = RunAndDump(QStringLiteral(
+      "click Command1(5)\nclip 1\\t2\\t3\\n4\\t5\\t6\\n7\\t8\\t9\nkey Text111(6) Ctrl+V"));
+  // Row 1 column 2 onward: two columns and two rows fit in the 3 x 4 grid.
+  EXPECT_EQ(Text(dump, QStringLiteral("Text111(6)")), QStringLiteral("1"));
+  EXPECT_EQ(Text(dump, QStringLiteral("Text111(7)")), QStringLiteral("2"));
+  EXPECT_EQ(Text(dump, QStringLiteral("Text111(10)")), QStringLiteral("4"));
+  EXPECT_EQ(Text(dump, QStringLiteral("Text111(11)")), QStringLiteral("5"));
+  EXPECT_EQ(Text(dump, QStringLiteral("Text111(0)")), QString());
+}
+
+TEST_F(PasteTest, FullWidthTypingArrivesAsAscii) {
+  const QJsonObject dump = RunAndDump(QStringLiteral(
+      "click Command1(3)\ntype Text11(0) ３。５\ntype Text11(1) －１２\nclick Command1(0)\ntype Text4(0) １２．５"));
+  EXPECT_EQ(Text(dump, QStringLiteral("Text4(0)")), QStringLiteral("12.5"));
+  const QJsonObject grid = RunAndDump(QStringLiteral("click Command1(3)\ntype Text11(0) ３。５"));
+  EXPECT_EQ(Text(grid, QStringLiteral("Text11(0)")), QStringLiteral("3.5")) << "not 35";
+}
+
+TEST_F(PasteTest, DroppedFilesImportAndAreOfferedAgain) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("drop.xls"));
+  ASSERT_EQ(WriteWorkbookXls(path.toStdString(), {{"1", "2", "3"}, {"4", "5", "6"}}), WorkbookError::None);
+  QJsonObject dump = RunAndDump(QStringLiteral("drop %1").arg(path));
+  EXPECT_EQ(Text(dump, QStringLiteral("Text4(0)")), QStringLiteral("2.0000"));
+  dump = RunAndDump(QStringLiteral("click Command1(3)\ndrop %1").arg(path));
+  EXPECT_EQ(Text(dump, QStringLiteral("Text11(0)")), QString()) << "no import while the test has no lists";
+  dump = RunAndDump(QStringLiteral("click Command1(1)\nmenu 1 %1").arg(path));
+  EXPECT_EQ(Control(dump, QStringLiteral("List2")).value(QStringLiteral("items")).toArray().first().toString(),
+            QStringLiteral("4"))
+      << "imported again from the File menu";
+}
+
+}  // namespace
+}  // namespace kelvasta::testing
