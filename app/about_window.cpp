@@ -7,7 +7,9 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 
 namespace kelvasta {
@@ -16,7 +18,7 @@ AboutWindow::AboutWindow(Desktop& desktop, QWidget* owner)
     : QWidget(owner, Qt::Window), desktop_(desktop) {
   setObjectName(QStringLiteral("AboutWindow"));
   setWindowTitle(QStringLiteral("版本信息"));
-  setFixedSize(TwipsToPixels(5295), TwipsToPixels(2385));
+  setFixedSize(TwipsToPixels(5295), TwipsToPixels(2790));
   ControlFactory& f = factory_;
 
   for (int i : {1, 2}) {
@@ -35,7 +37,23 @@ AboutWindow::AboutWindow(Desktop& desktop, QWidget* owner)
   label7_->setCursor(Qt::PointingHandCursor);
   f.label(this, ControlName("Label3"), QStringLiteral("问题与建议请在主页留言。"), 240, 1620, 4815, 240);
   f.label(this, ControlName("Label4"), QStringLiteral("本程序不保存任何数据。"), 240, 1920, 4815, 240);
+  close_ = f.button(this, ControlName("Command1"), QStringLiteral("确定"), 3960, 2250, 1095, 360);
+  close_->setAutoDefault(true);  // Enter closes too while the button has the focus
   connect(label7_, &ClickLabel::clicked, this, [this] { desktop_.openUrl(label7_->text()); });
+  connect(close_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void AboutWindow::showEvent(QShowEvent* event) {
+  close_->setFocus(Qt::ActiveWindowFocusReason);
+  QWidget::showEvent(event);
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void AboutWindow::Load() {

@@ -10,7 +10,8 @@ class ClickLabel;
 class Desktop;
 
 // The version-information window: product and version, the home-page address
-// (a click opens it) and the contact lines. Created once, non-modal.
+// (a click opens it), the contact lines and a button that closes it, as
+// Escape does. Created once, non-modal; closing only hides it.
 class AboutWindow : public QWidget {
   Q_OBJECT
 
@@ -21,10 +22,15 @@ class AboutWindow : public QWidget {
   void Load();
   const std::vector<QWidget*>& namedControls() const { return factory_.controls(); }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   Desktop& desktop_;
   ControlFactory factory_;
   ClickLabel* label7_ = nullptr;
+  QPushButton* close_ = nullptr;
 };
 
 }  // namespace kelvasta

@@ -25,8 +25,13 @@ QString ControlName(const char* name, int index = -1);
 // one of them, in creation order, for look-up by name.
 class ControlFactory {
  public:
+  // Captions and results can be selected with the mouse and copied; the
+  // clickable labels below cannot.
   QLabel* label(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                 int width, int height, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+  // The same for a label made by the caller, a subclass with its own drawing.
+  QLabel* label(QLabel* label, const QString& name, const QString& caption, int left, int top,
+                int width, int height, Qt::Alignment align);
   // A label drawn from rich text, for statistic symbols with sub- and
   // superscripts such as "<i>χ</i><sup>2</sup><sub>0.05</sub>=".
   QLabel* symbol(QWidget* parent, const QString& name, const QString& html, int left, int top,

@@ -4,20 +4,79 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFile>
 #include <QTextStream>
 
 #include <cstdio>
-#include <cstring>
+#include <optional>
 
 namespace {
 
-// `--script FILE` runs FILE ("-" for standard input) against the window
-// without a display; no argument starts the program for a user.
-const char* ScriptArgument(int argc, char* argv[]) {
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::strcmp(argv[i], "--script") == 0) return argv[i + 1];
-  return nullptr;
+// The version printed by --version, as on the version window.
+constexpr char kVersion[] = "10.1";
+
+// Exit statuses besides the script's own.
+constexpr int kNoDisplay = 1;
+
+// What the command line asks for, or the status to end with at once.
+struct Invocation {
+  std::optional<int> exitNow;
+  std::optional<QString> script;  // `--script FILE`, "-" for standard input
+  bool platformGiven = false;     // Qt's own `-platform NAME`, handed on to QApplication
+};
+
+void Print(std::FILE* stream, const QString& text) {
+  std::fputs(text.toUtf8().constData(), stream);
+  std::fflush(stream);
+}
+
+// Reads the command line before any window system is touched, so --help and
+// --version work without a display. Options this program does not know are
+// left to QApplication (Qt's -style, -reverse, ...).
+Invocation ReadCommandLine(int argc, char* argv[]) {
+  int probeArgc = argc;
+  QCoreApplication probe(probeArgc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("kelvasta"));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+  kelvasta::LoadQtTranslations(probe);
+
+  QCommandLineParser parser;
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  parser.setApplicationDescription(QStringLiteral("Kelvasta 医学统计学计算器：t检验、方差分析、卡方检验、"
+                                                  "相关与回归、秩和检验及Ridit分析。"));
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")},
+                                QStringLiteral("显示本帮助后退出。"));
+  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                   QStringLiteral("显示版本号后退出。"));
+  const QCommandLineOption script(QStringLiteral("script"),
+                                  QStringLiteral("不打开窗口，逐行执行自动化脚本 FILE（- 为标准输入）。"),
+                                  QStringLiteral("FILE"));
+  QCommandLineOption platform(QStringLiteral("platform"), QString(), QStringLiteral("NAME"));
+  platform.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOptions({help, version, script, platform});
+  parser.parse(QCoreApplication::arguments());
+
+  Invocation invocation;
+  if (parser.isSet(help)) {
+    Print(stdout, parser.helpText());
+    invocation.exitNow = 0;
+  } else if (parser.isSet(version)) {
+    Print(stdout, QStringLiteral("kelvasta %1\n").arg(QString::fromLatin1(kVersion)));
+    invocation.exitNow = 0;
+  } else if (parser.isSet(script) && parser.values(script).isEmpty()) {
+    Print(stderr, QStringLiteral("kelvasta: %1\n%2").arg(parser.errorText(), parser.helpText()));
+    invocation.exitNow = kelvasta::ScriptRunner::kBadScript;
+  } else if (parser.isSet(script)) {
+    invocation.script = parser.value(script);
+  }
+  invocation.platformGiven = parser.isSet(platform);
+  return invocation;
+}
+
+bool HasDisplay() {
+  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 int RunScript(QApplication& app, const QString& path) {
@@ -44,13 +103,21 @@ int RunScript(QApplication& app, const QString& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  const char* script = ScriptArgument(argc, argv);
-  // Without a display Qt would abort at start; the script needs none.
-  if (script != nullptr && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  const Invocation invocation = ReadCommandLine(argc, argv);
+  if (invocation.exitNow) return *invocation.exitNow;
+  if (invocation.script) {
+    // Without a display Qt would abort at start; the script needs none.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  } else if (!invocation.platformGiven && !HasDisplay()) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    Print(stderr, QStringLiteral("kelvasta: 没有可用的显示（DISPLAY 与 WAYLAND_DISPLAY 均未设置），无法打开窗口\n"));
+    return kNoDisplay;
+#endif
+  }
   QApplication app(argc, argv);
+  kelvasta::LoadQtTranslations(app);
   kelvasta::ApplyFormFont(app);
-  if (script != nullptr) return RunScript(app, QString::fromLocal8Bit(script));
+  if (invocation.script) return RunScript(app, *invocation.script);
 
   kelvasta::SystemDesktop desktop;
   kelvasta::MainWindow window(desktop);

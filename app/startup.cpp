@@ -3,7 +3,9 @@
 #include "app/main_window.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QTranslator>
 
 namespace kelvasta {
 
@@ -13,6 +15,15 @@ void ApplyFormFont(QApplication& app) {
                     QStringLiteral("Noto Sans CJK SC")});
   font.setPointSize(9);
   app.setFont(font);
+}
+
+QTranslator* LoadQtTranslations(QCoreApplication& app) {
+  auto* translator = new QTranslator(&app);
+  if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator))
+    return translator;
+  delete translator;
+  return nullptr;
 }
 
 void StartUp(MainWindow& window) {

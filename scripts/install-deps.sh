@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev dpkg-dev
   libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei
+  fonts-wqy-microhei qt6-translations-l10n
   xvfb xauth imagemagick
   libzip-dev libgsf-1-dev libfreexl-dev zip
   python3-openpyxl python3-xlrd python3-xlsxwriter

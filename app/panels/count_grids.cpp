@@ -6,13 +6,47 @@
 #include "app/controls.h"
 #include "app/panels/panel_layout.h"
 #include "app/panels/panels.h"
+#include "app/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
+
+#include <vector>
 
 namespace kelvasta {
 
 namespace {
+
+// A heading that names several columns in one caption, the words parted by
+// blanks ("（+）           （-）"). The caption stays as it is; each word is
+// drawn centred over its own column, whatever the font makes of the blanks.
+class ColumnsHeading final : public QLabel {
+ public:
+  // `centres`: the columns' middles, in pixels from the heading's left edge.
+  ColumnsHeading(QWidget* parent, std::vector<int> centres)
+      : QLabel(parent), centres_(std::move(centres)) {}
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    const QStringList words = text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() != qsizetype(centres_.size())) {
+      QLabel::paintEvent(event);
+      return;
+    }
+    QPainter painter(this);
+    for (std::size_t i = 0; i < centres_.size(); ++i) {
+      // As wide as the heading either side of the middle: never clipped early.
+      const QRect area(centres_[i] - width(), 0, 2 * width(), height());
+      style()->drawItemText(&painter, area, Qt::AlignCenter, palette(), isEnabled(), words[qsizetype(i)],
+                            foregroundRole());
+    }
+  }
+
+ private:
+  std::vector<int> centres_;
+};
 
 constexpr int kPanelWidth = 7395;
 constexpr int kRowHeight = panels::kGridRowHeight;
@@ -61,8 +95,16 @@ void BuildCountTablePanel(QWidget* picture8, Controls& c, ControlFactory& f) {
   Heading(c, f, picture8, 1, QStringLiteral("结     果"), kColumn1Left, kHeadTop, kResultWidth);
   Heading(c, f, picture8, 6, QStringLiteral("合计"), kTotalLeft, kHeadTop, kColumnWidth,
           kHeadHeight);
-  Heading(c, f, picture8, 2, QStringLiteral("（+）           （-）"), kColumn1Left, kSubHeadTop,
-          kResultWidth);
+  // "（+）" and "（-）" over the two columns of counts.
+  const QRect subHead = TwipsRect(kColumn1Left, kSubHeadTop, kResultWidth, kRowHeight);
+  std::vector<int> columnCentres;
+  for (int left : {kColumn1Left, kColumn2Left})
+    columnCentres.push_back(TwipsRect(left, kSubHeadTop, kColumnWidth, kRowHeight).center().x() - subHead.x());
+  QLabel* columns = f.label(new ColumnsHeading(picture8, std::move(columnCentres)), ControlName("Label17", 2),
+                            QStringLiteral("（+）           （-）"), kColumn1Left, kSubHeadTop, kResultWidth,
+                            kRowHeight, Qt::AlignCenter);
+  columns->setTextInteractionFlags(Qt::NoTextInteraction);  // drawn by words, not selectable as a whole
+  c.Label17.add(2, columns);
 
   Heading(c, f, picture8, 3, QStringLiteral("试验组"), kHeadingLeft, kRow1Top, kHeadingWidth);
   c.Text11.add(0, f.cell(picture8, ControlName("Text11", 0), kColumn1Left, kRow1Top, kColumnWidth,

@@ -86,7 +86,54 @@ Program RunProgram(const QStringList& arguments, const QByteArray& input) {
   process.write(input);
   process.closeWriteChannel();
   process.waitForFinished(60000);
-  return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+  // A crash (Qt aborting for want of a display) is no exit status at all.
+  const int status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  return {status, process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+struct CommandLine {
+  const char* name;
+  QStringList arguments;
+  int status;
+  const char* out;  // the start of standard output, nullptr for none
+  int errLines;
+};
+
+// Command lines that end before any window opens; none needs a display.
+const CommandLine kCommandLines[] = {
+    {"help", {QStringLiteral("--help")}, 0, "", 0},
+    {"short_help", {QStringLiteral("-h")}, 0, "", 0},
+    {"version", {QStringLiteral("--version")}, 0, "kelvasta 10.1\n", 0},
+    {"short_version", {QStringLiteral("-v")}, 0, "kelvasta 10.1\n", 0},
+    {"no_display", {}, 1, nullptr, 1},
+    {"script_without_file", {QStringLiteral("--script")}, 2, nullptr, -1},
+};
+
+TEST(ScriptProgramTest, CommandLinesThatEndAtOnce) {
+  for (const CommandLine& c : kCommandLines) {
+    SCOPED_TRACE(c.name);
+    const Program program = RunProgram(c.arguments, {});
+    EXPECT_EQ(program.status, c.status) << program.err.toStdString();
+    if (c.out == nullptr) {
+      EXPECT_TRUE(program.out.isEmpty()) << program.out.toStdString();
+    } else {
+      EXPECT_TRUE(program.out.startsWith(c.out)) << program.out.toStdString();
+      EXPECT_TRUE(program.out.endsWith('\n'));
+    }
+    if (c.errLines >= 0) {
+      EXPECT_EQ(program.err.count('\n'), c.errLines) << program.err.toStdString();
+      EXPECT_TRUE(c.errLines == 0 || program.err.endsWith('\n'));
+    }
+  }
+}
+
+TEST(ScriptProgramTest, HelpNamesTheOptionsAndAScriptWithoutFileGetsItOnTheErrorStream) {
+  const Program help = RunProgram({QStringLiteral("--help")}, {});
+  const Program usage = RunProgram({QStringLiteral("--script")}, {});
+  for (const char* option : {"--help", "--version", "--script"}) {
+    EXPECT_TRUE(help.out.contains(option)) << option;
+    EXPECT_TRUE(usage.err.contains(option)) << option;
+  }
 }
 
 TEST(ScriptProgramTest, RunsFromStandardInputWithoutADisplay) {

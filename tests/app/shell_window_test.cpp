@@ -2,7 +2,12 @@
 // through the automation script.
 #include "tests/app/script_fixture.h"
 
+#include "app/startup.h"
+
+#include <QApplication>
 #include <QJsonArray>
+#include <QKeyEvent>
+#include <QTranslator>
 
 namespace kelvasta::testing {
 namespace {
@@ -59,6 +64,47 @@ TEST_F(ShellWindowTest, VersionWindowIsCreatedOnceAndOpensTheHomePage) {
   EXPECT_EQ(Text(dump, QStringLiteral("AboutWindow.Label7")), QStringLiteral("https://kelvasta.org/"));
   EXPECT_EQ(dump.value(QStringLiteral("opened")).toArray(), QJsonArray{QStringLiteral("https://kelvasta.org/")});
   EXPECT_EQ(window_->findChildren<QWidget*>(QStringLiteral("AboutWindow")).size(), 1);
+}
+
+// Ways to close the version window: its button, or Escape as typed on the
+// focused control (unhandled there, it reaches the window).
+const struct {
+  const char* name;
+  const char* script;
+} kVersionWindowClosers[] = {
+    {"button", "click AboutWindow.Command1"},
+    {"escape", ""},
+};
+
+TEST_F(ShellWindowTest, VersionWindowClosesWithItsButtonAndEscape) {
+  for (const auto& c : kVersionWindowClosers) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    const QJsonObject shown = RunAndDump(QStringLiteral("menu 版本信息"));
+    ASSERT_TRUE(Control(shown, QStringLiteral("AboutWindow")).value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(Text(shown, QStringLiteral("AboutWindow.Command1")), QStringLiteral("确定"));
+    if (*c.script == '\0') {
+      auto* about = window_->findChild<QWidget*>(QStringLiteral("AboutWindow"));
+      QWidget* target = about->focusWidget() != nullptr ? about->focusWidget() : about;
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
+      QApplication::sendEvent(target, &press);
+    }
+    const QJsonObject closed = RunAndDump(QString::fromUtf8(c.script));
+    EXPECT_FALSE(Control(closed, QStringLiteral("AboutWindow")).value(QStringLiteral("visible")).toBool());
+    // Closed, not destroyed: the menu shows the same window again.
+    const QJsonObject again = RunAndDump(QStringLiteral("menu 版本信息"));
+    EXPECT_TRUE(Control(again, QStringLiteral("AboutWindow")).value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(window_->findChildren<QWidget*>(QStringLiteral("AboutWindow")).size(), 1);
+  }
+}
+
+TEST_F(ShellWindowTest, QtTextsAreChinese) {
+  QTranslator* translator = LoadQtTranslations(*QCoreApplication::instance());
+  if (translator == nullptr) GTEST_SKIP() << "Qt's Chinese translations are not installed";
+  EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Copy"), QStringLiteral("复制(&C)"));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+  QCoreApplication::removeTranslator(translator);
+  delete translator;
 }
 
 TEST_F(ShellWindowTest, LinksOpenTheShippedPagesAndTheHomePage) {
