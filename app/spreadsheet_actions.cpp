@@ -14,7 +14,11 @@ namespace kelvasta {
 
 namespace {
 
-const QString kFileTypes = QStringLiteral("Microsoft Excel 工作簿(*.xls *.xlsx)");
+// The first filter stays the workbook one the import has always offered.
+const QString kFileTypes = QStringLiteral(
+    "Microsoft Excel 工作簿(*.xls *.xlsx);;所有数据文件(*.xls *.xlsx *.ods *.csv *.tsv *.txt);;"
+    "OpenDocument 电子表格(*.ods);;文本文件(*.csv *.tsv *.txt)");
+const QString kExportTypes = QStringLiteral("Microsoft Excel 工作簿(*.xls *.xlsx)");
 const QString kNotice = QStringLiteral("提示");
 // The largest worksheet a workbook can hold; the lists take it whole.
 constexpr std::int64_t kMaxImportRows = 1048576;
@@ -37,7 +41,9 @@ class BusyPointer {
 
 bool HasWorkbookExtension(const QString& path) {
   const QString lower = path.toLower();
-  return lower.endsWith(QStringLiteral(".xls")) || lower.endsWith(QStringLiteral(".xlsx"));
+  for (const char* extension : {".xls", ".xlsx", ".ods", ".csv", ".tsv", ".txt"})
+    if (lower.endsWith(QLatin1String(extension))) return true;
+  return false;
 }
 
 QString WithXlsExtension(const QString& path) {
@@ -124,7 +130,7 @@ bool MainWindow::importWorkbook(const QString& path) {
 // The file is written under a temporary name and renamed into place, so the
 // confirmation only follows a workbook that really is on disk.
 void MainWindow::ExportToSpreadsheet() {
-  const QString chosen = desktop_.askSaveFile(this, QStringLiteral("另存为"), kFileTypes);
+  const QString chosen = desktop_.askSaveFile(this, QStringLiteral("另存为"), kExportTypes);
   if (chosen.isEmpty()) return;
   c_.Label14->setText(chosen);
   BusyPointer busy;

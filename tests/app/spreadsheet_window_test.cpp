@@ -78,7 +78,7 @@ struct RefusedCase {
 
 // A file that cannot be imported changes nothing and says why.
 const RefusedCase kRefused[] = {
-    {"wrong_extension", "data.csv", "5,6\n", "请打开Excel文件！"},
+    {"wrong_extension", "data.doc", "5,6\n", "请打开Excel文件！"},
     {"missing_file", "missing.xls", {}, ""},
     {"not_a_workbook", "garbage.xlsx", "this is not a workbook", ""},
 };
@@ -114,6 +114,36 @@ TEST_F(SpreadsheetWindowTest, AFolderThatCannotBeWrittenIsReported) {
       RunAndDump(kTyped + QStringLiteral("answer %1/no/such/folder/out\nmenu 导出数据到Excel").arg(dir_.path()));
   ASSERT_EQ(Messages(dump).size(), 1);
   EXPECT_TRUE(FirstMessage(dump).startsWith(QStringLiteral("文件导出失败！")));
+}
+
+}  // namespace
+}  // namespace kelvasta::testing
+
+namespace kelvasta::testing {
+namespace {
+
+TEST_F(SpreadsheetWindowTest, TextTablesImportLikeWorkbooks) {
+  struct Row {
+    const char* name;
+    QByteArray bytes;
+  };
+  const std::vector<Row> rows{
+      {"csv with header", QByteArrayLiteral("组1,组2\r\n5,6\r\n7,8\r\n9,10\r\n")},
+      {"tsv with BOM", QByteArrayLiteral("\xEF\xBB\xBF" "组1\t组2\n5\t6\n7\t8\n9\t10\n")},
+      {"semicolons", QByteArrayLiteral("组1;组2\n5;6\n7;8\n9;10\n")},
+  };
+  for (const Row& row : rows) {
+    SetUp();
+    const QString file = path(row.name[0] == 't' ? "data.tsv" : "data.csv");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(row.bytes);
+    out.close();
+    const QJsonObject dump = RunAndDump(QStringLiteral("answer %1\nmenu 从Excel导入数据").arg(file));
+    EXPECT_TRUE(Messages(dump).isEmpty()) << row.name;
+    EXPECT_EQ(Items(dump, "List1").mid(0, 4), (QStringList{"组1", "5", "7", "9"})) << row.name;
+    EXPECT_EQ(Text(dump, QStringLiteral("Text4(3)")), QStringLiteral("8.0000")) << row.name;
+  }
 }
 
 }  // namespace
