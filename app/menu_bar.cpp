@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/chart/chart_tab.h"
 #include "app/details/details_pane.h"
 
 #include "app/undo/window_history.h"
@@ -35,6 +36,8 @@ void MainWindow::buildMenus() {
   edit->addSeparator();
   QAction* copy = edit->addAction(QStringLiteral("复制结果"), this, &MainWindow::CopyResults);
   copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+  edit->addAction(QStringLiteral("复制图表"), this, [this] { details_->chart().copyToClipboard(); });
+  edit->addAction(QStringLiteral("保存图表…"), this, [this] { details_->chart().saveAs(desktop_); });
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
   detailsAction_ = view->addAction(QStringLiteral("统计详情"));
@@ -42,6 +45,13 @@ void MainWindow::buildMenus() {
   detailsAction_->setChecked(true);
   detailsAction_->setShortcut(QKeySequence(Qt::Key_F2));
   connect(detailsAction_, &QAction::toggled, this, &MainWindow::SetDetailsShown);
+  QAction* chart = view->addAction(QStringLiteral("显示图表"));
+  chart->setObjectName(QStringLiteral("ShowChart"));
+  chart->setCheckable(true);
+  connect(chart, &QAction::toggled, this, [this](bool shown) {
+    if (shown) SetDetailsShown(true);
+    details_->setChartShown(shown);
+  });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
   help->addAction(QStringLiteral("访问作者主页"), this, &MainWindow::OpenHomePage);

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev dpkg-dev
+  libqcustomplot-dev libqcustomplot2.1-qt6
   libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei qt6-translations-l10n
   xvfb xauth imagemagick

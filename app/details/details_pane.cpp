@@ -1,5 +1,6 @@
 #include "app/details/details_pane.h"
 
+#include "app/chart/chart_tab.h"
 #include "app/controls.h"
 #include "app/details/report_export.h"
 #include "app/main_window.h"
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -51,12 +53,32 @@ DetailsPane::DetailsPane(const MainWindow& window, QWidget* parent)
   sentence_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   sentence_->hide();
 
+  // The figures and the chart share the pane as two tabs.
+  tabs_ = new QTabWidget(this);
+  tabs_->setObjectName(QStringLiteral("DetailsTabs"));
+  auto* figures = new QWidget(tabs_);
+  figures->setObjectName(QStringLiteral("FiguresTab"));
+  title_->setParent(figures);
+  table_->setParent(figures);
+  sentence_->setParent(figures);
+  auto* figuresLayout = new QVBoxLayout(figures);
+  figuresLayout->setContentsMargins(0, 4, 0, 0);
+  figuresLayout->addWidget(title_);
+  figuresLayout->addWidget(table_, 1);
+  figuresLayout->addWidget(sentence_);
+  chart_ = new ChartTab(window_, tabs_);
+  tabs_->addTab(figures, QStringLiteral("统计量"));
+  tabs_->addTab(chart_, QStringLiteral("图表"));
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) { emit chartShownChanged(index == 1); });
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
-  layout->addWidget(title_);
-  layout->addWidget(table_, 1);
-  layout->addWidget(sentence_);
+  layout->addWidget(tabs_);
 }
+
+void DetailsPane::setChartShown(bool shown) { tabs_->setCurrentIndex(shown ? 1 : 0); }
+
+bool DetailsPane::chartShown() const { return tabs_->currentIndex() == 1; }
 
 DetailsPane::~DetailsPane() = default;
 
@@ -77,6 +99,7 @@ void DetailsPane::watch(const Controls& c) {
 }
 
 void DetailsPane::requestRefresh() {
+  chart_->requestRedraw();
   if (isHidden()) {
     stale_ = true;
     return;
@@ -85,6 +108,7 @@ void DetailsPane::requestRefresh() {
 }
 
 void DetailsPane::ensureCurrent() {
+  chart_->ensureCurrent();
   for (;;) {
     if (refreshTimer_.isActive() || stale_) refreshNow();
     if (!awaitingJob_) return;

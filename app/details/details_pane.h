@@ -10,10 +10,12 @@
 #include <cstdint>
 
 class QLabel;
+class QTabWidget;
 class QTableWidget;
 
 namespace kelvasta {
 
+class ChartTab;
 struct Controls;
 
 // The details pane beside the test panels: a title line, a table of labelled
@@ -35,7 +37,8 @@ class DetailsPane : public QWidget {
 
   // Asks for a refresh after the current event (many asks, one refresh).
   void requestRefresh();
-  // Makes the shown report current now: runs an asked-for refresh and waits
+  // Makes the shown report (and a shown chart) current now: runs an
+  // asked-for refresh and waits
   // for a running slow part, processing events meanwhile. Works while
   // hidden too.
   void ensureCurrent();
@@ -49,9 +52,18 @@ class DetailsPane : public QWidget {
 
   void setVisible(bool visible) override;
 
+  // The "图表" tab beside the figures.
+  ChartTab& chart() { return *chart_; }
+  const ChartTab& chart() const { return *chart_; }
+  // Brings the chart's tab (true) or the figures' tab (false) to the front.
+  void setChartShown(bool shown);
+  bool chartShown() const;
+
  signals:
   // A report was put on display.
   void reportShown();
+  // The chart's tab came to the front (true) or left it (false).
+  void chartShownChanged(bool shown);
 
  private:
   void refreshNow();
@@ -72,6 +84,8 @@ class DetailsPane : public QWidget {
   QLabel* title_ = nullptr;
   QTableWidget* table_ = nullptr;
   QLabel* sentence_ = nullptr;
+  QTabWidget* tabs_ = nullptr;
+  ChartTab* chart_ = nullptr;
   // Last, so that it stops its thread before anything the thread posts to.
   LatestJobRunner runner_;
 };

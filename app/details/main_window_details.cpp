@@ -1,3 +1,4 @@
+#include "app/chart/chart_tab.h"
 #include "app/desktop.h"
 #include "app/details/details_pane.h"
 #include "app/main_window.h"
@@ -25,6 +26,14 @@ void MainWindow::buildDetailsPane() {
   // Connected after the panels' own handlers, so the pane follows their captions.
   details_->watch(c_);
   connect(importAction_, &QAction::triggered, details_, &DetailsPane::requestRefresh);
+  details_->chart().setDesktop(&desktop_);
+  // "显示图表" follows the pane's tabs, whichever way they change.
+  if (auto* chartAction = findChild<QAction*>(QStringLiteral("ShowChart"))) {
+    connect(details_, &DetailsPane::chartShownChanged, chartAction, [chartAction](bool shown) {
+      const QSignalBlocker blocker(chartAction);
+      chartAction->setChecked(shown);
+    });
+  }
   const bool shown = scriptMode() || KeptSettings().value(kShownKey, true).toBool();
   const QSignalBlocker blocker(detailsAction_);
   detailsAction_->setChecked(shown);

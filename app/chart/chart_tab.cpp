@@ -1,0 +1,112 @@
+#include "app/chart/chart_tab.h"
+
+#include "app/chart/chart_view.h"
+#include "app/chart/window_charts.h"
+#include "app/desktop.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace kelvasta {
+
+namespace {
+// A frame, and the longest wait between a change and its chart.
+constexpr int kFrameMs = 16;
+constexpr int kLongestWaitMs = 500;
+}  // namespace
+
+ChartTab::ChartTab(const MainWindow& window, QWidget* parent) : QWidget(parent), window_(window) {
+  setObjectName(QStringLiteral("ChartTab"));
+  errorBars_ = new QComboBox(this);
+  errorBars_->setObjectName(QStringLiteral("ChartErrorBars"));
+  errorBars_->addItem(QStringLiteral("均数±标准差"), int(ErrorBarKind::Sd));
+  errorBars_->addItem(QStringLiteral("均数及95%CI"), int(ErrorBarKind::Ci95));
+  errorBars_->setCurrentIndex(1);
+  caption_ = new QLabel(QStringLiteral("误差线："), this);
+  view_ = new ChartView(this);
+
+  auto* choice = new QHBoxLayout;
+  choice->addWidget(caption_);
+  choice->addWidget(errorBars_, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 4, 0, 0);
+  layout->addLayout(choice);
+  layout->addWidget(view_, 1);
+
+  timer_.setSingleShot(true);
+  timer_.setInterval(kFrameMs);
+  connect(&timer_, &QTimer::timeout, this, &ChartTab::redraw);
+  connect(errorBars_, &QComboBox::activated, this, [this] {
+    errorBarsChosen_ = true;
+    requestRedraw();
+  });
+  connect(view_, &ChartView::copyRequested, this, &ChartTab::copyToClipboard);
+  connect(view_, &ChartView::saveRequested, this, [this] {
+    if (desktop_ != nullptr) saveAs(*desktop_);
+  });
+}
+
+void ChartTab::requestRedraw() {
+  dirty_ = true;
+  if (isVisible() && !timer_.isActive()) timer_.start();
+}
+
+void ChartTab::ensureCurrent() {
+  if (dirty_ && isVisible()) {
+    timer_.stop();
+    redraw();
+  }
+}
+
+void ChartTab::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (dirty_ && !timer_.isActive()) timer_.start();
+}
+
+std::optional<ErrorBarKind> ChartTab::chosenErrorBars() const {
+  if (!errorBarsChosen_) return std::nullopt;
+  return ErrorBarKind(errorBars_->currentData().toInt());
+}
+
+ChartModel ChartTab::model() const { return ChartForWindow(window_, chosenErrorBars()); }
+
+void ChartTab::redraw() {
+  if (!isVisible()) return;
+  QElapsedTimer clock;
+  clock.start();
+  const ChartModel chart = model();
+  const bool means = chart.errorBars.has_value();
+  // The choice is offered only where there are means.
+  errorBars_->setVisible(means);
+  caption_->setVisible(means);
+  if (means) {
+    const QSignalBlocker blocker(errorBars_);
+    errorBars_->setCurrentIndex(errorBars_->findData(int(*chart.errorBars)));
+  }
+  view_->draw(chart);
+  dirty_ = false;
+  // A slow chart (a million rows) waits twice its own time before the next
+  // one, so typing keeps at least two thirds of the thread.
+  timer_.setInterval(std::clamp(int(2 * clock.elapsed()), kFrameMs, kLongestWaitMs));
+}
+
+void ChartTab::copyToClipboard() const { QApplication::clipboard()->setImage(RenderChart(model())); }
+
+void ChartTab::saveAs(Desktop& desktop) {
+  const QString path = desktop.askSaveFile(window(), QStringLiteral("保存图表"),
+                                           QStringLiteral("PNG 图像 (*.png);;SVG 矢量图 (*.svg);;PDF 文档 (*.pdf)"));
+  if (path.isEmpty()) return;
+  const QString file = QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".png") : path;
+  if (!SaveChart(model(), file))
+    desktop.showMessage(window(), QStringLiteral("保存图表"), QStringLiteral("无法保存图表：%1").arg(file));
+}
+
+}  // namespace kelvasta

@@ -1,0 +1,131 @@
+#include "app/chart/window_charts.h"
+
+#include "app/main_window.h"
+#include "app/test_table.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
+
+namespace kelvasta {
+
+namespace {
+
+// A heading without its padding blanks ("第 1 组" -> "第1组").
+QString Heading(const QLabel* label) {
+  QString text = label->text();
+  text.remove(QRegularExpression(QStringLiteral("\\s+")));
+  return text;
+}
+
+// The leading number of a cell, 0 when it has none, as the grids count.
+double Count(const QLineEdit* cell) {
+  static const QRegularExpression kNumber(QStringLiteral("^\\s*[-+]?(\\d+\\.?\\d*|\\.\\d+)([eE][-+]?\\d+)?"));
+  const QRegularExpressionMatch match = kNumber.match(cell->text());
+  return match.hasMatch() ? match.captured(0).trimmed().toDouble() : 0.0;
+}
+
+double Number(const QLineEdit* cell) {
+  bool ok = false;
+  const double value = cell->text().trimmed().toDouble(&ok);
+  return ok ? value : std::numeric_limits<double>::quiet_NaN();
+}
+
+// Whether the summary cells still hold what the lists' summaries wrote.
+template <std::size_t N>
+bool FromLists(const ControlArray<QLineEdit>& cells, const std::array<std::string, N>& written) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (cells(int(i))->text().toStdString() != written[i]) return false;
+  return true;
+}
+
+// Cells mean, sd, n from `first` on.
+GroupMoments Moments(const ControlArray<QLineEdit>& cells, int first) {
+  return GroupMoments{.n = Number(cells(first + 2)), .mean = Number(cells(first)), .sd = Number(cells(first + 1))};
+}
+
+ChartModel MeansChart(const MainWindow& window, std::optional<ErrorBarKind> chosen) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  if (window.CurrentTest() == kTwoSampleT) {
+    const QStringList names{Heading(c.Label2(1)), Heading(c.Label2(2))};
+    if (!FromLists(c.Text4, s.Text4FromLists)) {
+      const GroupMoments groups[] = {Moments(c.Text4, 0), Moments(c.Text4, 3)};
+      return GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd));
+    }
+    const std::span<const double> groups[] = {s.List1().numbers(), s.List2().numbers()};
+    return GroupMeansChart(groups, names, chosen.value_or(ErrorBarKind::Ci95));
+  }
+  const QStringList names{Heading(c.Label2(4)), Heading(c.Label2(5)), Heading(c.Label2(6))};
+  if (!FromLists(c.Text41, s.Text41FromLists)) {
+    const GroupMoments groups[] = {Moments(c.Text41, 0), Moments(c.Text41, 3), Moments(c.Text41, 6)};
+    return GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd));
+  }
+  const std::span<const double> groups[] = {s.List3().numbers(), s.List4().numbers(), s.List5().numbers()};
+  return GroupMeansChart(groups, names, chosen.value_or(ErrorBarKind::Ci95));
+}
+
+// The fourfold grid's first result column is the event: its sub-heading
+// ("阳性") names it.
+QString EventName(const Controls& c) {
+  QString event = c.Label17(2)->text().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts).value(0);
+  event.remove(QRegularExpression(QStringLiteral("[（）()]")));
+  return event == u"+" ? QStringLiteral("阳性") : event;
+}
+
+}  // namespace
+
+ChartModel ChartForWindow(const MainWindow& window, std::optional<ErrorBarKind> errorBars) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  switch (window.CurrentTest()) {
+    case kTwoSampleT:
+    case kAnova:
+      return MeansChart(window, errorBars);
+    case kPairedT:
+      return PairedChart(s.List1().numbers(), s.List2().numbers(), {Heading(c.Label2(1)), Heading(c.Label2(2))});
+    case kCorrelation:
+      return CorrelationChart(s.List1().numbers(), s.List2().numbers());
+    case kFourfold: {
+      const double a = Count(c.Text11(0)), b = Count(c.Text11(1)), cc = Count(c.Text11(2)), d = Count(c.Text11(3));
+      const RateGroup groups[] = {{Heading(c.Label17(3)), a, a + b}, {Heading(c.Label17(4)), cc, cc + d}};
+      return RatesChart(groups, EventName(c));
+    }
+    case kPairedChiSquare: {
+      // Each rating's rate of the first grade: the first row (a + b) and the
+      // first column (a + c) of the n pairs.
+      const double a = Count(c.Text11(0)), b = Count(c.Text11(1)), cc = Count(c.Text11(2)), d = Count(c.Text11(3));
+      const double n = a + b + cc + d;
+      const RateGroup groups[] = {{Heading(c.Label17(0)), a + b, n}, {Heading(c.Label17(1)), a + cc, n}};
+      return RatesChart(groups, EventName(c));
+    }
+    case kSeveralRates: {
+      constexpr int kRowHeadings[] = {10, 9, 14};
+      constexpr int kFirstColumnHeading = 12;
+      std::vector<RateGroup> groups;
+      for (int row = 0; row < 3; ++row) {
+        double total = 0;
+        for (int column = 0; column < 4; ++column) total += Count(c.Text111(4 * row + column));
+        groups.push_back({Heading(c.Label17(kRowHeadings[row])), Count(c.Text111(4 * row)), total});
+      }
+      // The first column is the event: "C1率" unless the heading was renamed.
+      ChartModel model = RatesChart(groups, Heading(c.Label17(kFirstColumnHeading)));
+      model.panels.front().note = QStringLiteral("率 = 第1列 / 行合计；误差线：95%CI（Wilson法）");
+      return model;
+    }
+    case kOrdinal: {
+      std::vector<std::vector<double>> counts(2, std::vector<double>(4));
+      for (int cell = 0; cell < 8; ++cell) counts[std::size_t(cell / 4)][std::size_t(cell % 4)] = Count(c.Text12(cell));
+      QStringList grades;
+      for (int grade = 0; grade < 4; ++grade) grades.push_back(Heading(c.Label17(16 + grade)));
+      return StackedPercentChart(counts, {Heading(c.Label17(21)), Heading(c.Label17(22))}, grades);
+    }
+    default:
+      return {};
+  }
+}
+
+}  // namespace kelvasta
