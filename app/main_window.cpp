@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/desktop.h"
+#include "app/handlers/grid_keys.h"
 #include "app/handlers/cell_paste.h"
 #include "app/handlers/handlers.h"
 #include "app/panels/panels.h"
@@ -48,6 +49,9 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   const std::array<ValueListBinding*, 2> listBindings = WireValueLists(c_, storage_, this);
   WireAnova(c_, storage_, this);
   WireCalculator(c_, storage_, this);
+  InstallGridKeys(c_, this);
+  InstallListWheel(c_, this);
+  ChainTabOrder(c_);
   buildDetailsPane();
   history_ = new WindowHistory(*this);
   const auto updateHistoryEntries = [this] {

@@ -14,6 +14,7 @@ class AboutWindow;
 class Desktop;
 class DetailsPane;
 class WindowHistory;
+class HelpWindow;
 
 // The one window of the program. It owns every control, list and piece of
 // state; handlers run inside control events, one at a time, and cells written
@@ -42,6 +43,8 @@ class MainWindow : public QMainWindow {
   QList<QAction*> menuEntries() const;
   // The version window once it was first used, else null.
   const AboutWindow* aboutWindow() const { return about_; }
+  // The help window once it was first used, else null.
+  const HelpWindow* helpWindow() const { return help_; }
 
   // Spreadsheet interchange of the value lists of the selected test.
   void ImportFromSpreadsheet();
@@ -90,6 +93,7 @@ class MainWindow : public QMainWindow {
   void wireToolStrip();
   void setPressedLook(int item, bool pressed);
   AboutWindow& ensureAboutWindow();
+  HelpWindow& ensureHelpWindow();
   void setSpreadsheetItemsEnabled(bool enabled);
   void buildDetailsPane();
   void applyDetailsShown(bool shown);
@@ -103,6 +107,7 @@ class MainWindow : public QMainWindow {
   QAction* importAction_ = nullptr;
   QAction* exportAction_ = nullptr;
   AboutWindow* about_ = nullptr;
+  HelpWindow* help_ = nullptr;
   DetailsPane* details_ = nullptr;
   WindowHistory* history_ = nullptr;
   QList<QAction*> recentActions_;

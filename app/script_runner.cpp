@@ -1,9 +1,12 @@
 #include "app/script_runner.h"
 
 #include "app/about_window.h"
+#include "app/chart/chart_tab.h"
+#include "app/chart/chart_view.h"
 #include "app/click_label.h"
 #include "app/desktop.h"
 #include "app/details/details_pane.h"
+#include "app/help_window.h"
 #include "app/main_window.h"
 #include "app/window_dump.h"
 
@@ -21,6 +24,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextStream>
 
@@ -77,6 +81,21 @@ void FocusAtEnd(QLineEdit* cell) {
   cell->end(false);
 }
 
+// "savechart [WIDTHxHEIGHT] PATH": the chart of the selected test, its
+// format by the extension, its size in centimetres (12x9 when left out).
+void SaveChartCommand(MainWindow& window, const QString& rest) {
+  static const QRegularExpression kSized(QStringLiteral("^(\\d+(?:\\.\\d+)?)x(\\d+(?:\\.\\d+)?) (.+)$"));
+  QSizeF size(kChartWidthCm, kChartHeightCm);
+  QString path = rest;
+  if (const QRegularExpressionMatch sized = kSized.match(rest); sized.hasMatch()) {
+    size = QSizeF(sized.captured(1).toDouble(), sized.captured(2).toDouble());
+    path = sized.captured(3);
+  }
+  window.detailsPane().ensureCurrent();
+  if (!SaveChart(window.detailsPane().chart().model(), path, size))
+    throw ScriptError(QStringLiteral("cannot write %1").arg(path));
+}
+
 }  // namespace
 
 ScriptRunner::ScriptRunner(MainWindow& window, RecordingDesktop& desktop, QTextStream& out, QTextStream& err)
@@ -117,6 +136,7 @@ void ScriptRunner::execute(const QString& command, const QString& rest) {
   if (command == u"grab") return grab(rest);
   if (command == u"clip") return clip(rest);
   if (command == u"drop") return drop(rest);
+  if (command == u"savechart") return SaveChartCommand(window_, rest);
   throw ScriptError(QStringLiteral("unknown command %1").arg(command));
 }
 
@@ -128,6 +148,11 @@ QWidget* ScriptRunner::control(const QString& name) const {
   if (const AboutWindow* about = window_.aboutWindow(); about != nullptr && name.startsWith(prefix)) {
     for (QWidget* widget : about->namedControls())
       if (widget->objectName() == name.mid(prefix.size())) return widget;
+  }
+  const QString helpPrefix = QStringLiteral("HelpWindow.");
+  if (const HelpWindow* help = window_.helpWindow(); help != nullptr && name.startsWith(helpPrefix)) {
+    for (QWidget* widget : help->namedControls())
+      if (widget->objectName() == name.mid(helpPrefix.size())) return widget;
   }
   throw ScriptError(QStringLiteral("unknown control %1").arg(name));
 }
@@ -243,6 +268,8 @@ void ScriptRunner::drop(const QString& path) {
 }
 
 void ScriptRunner::grab(const QString& path) {
+  // A chart on screen is drawn before the picture is taken.
+  window_.detailsPane().ensureCurrent();
   if (!window_.grab().save(path, "PNG")) throw ScriptError(QStringLiteral("cannot write %1").arg(path));
 }
 

@@ -1,6 +1,7 @@
 #include "app/about_window.h"
 #include "app/click_label.h"
 #include "app/desktop.h"
+#include "app/help_window.h"
 #include "app/main_window.h"
 #include "app/web_addresses.h"
 
@@ -61,8 +62,17 @@ void MainWindow::ShowAboutWindow() {
 
 void MainWindow::OpenHomePage() { desktop_.openUrl(QString::fromLatin1(kHomePageAddress)); }
 
-void MainWindow::OpenTutorial() { desktop_.openUrl(TutorialPageAddress()); }
+HelpWindow& MainWindow::ensureHelpWindow() {
+  if (help_ == nullptr) {
+    help_ = new HelpWindow(desktop_, this);
+    help_->Load();
+  }
+  return *help_;
+}
 
-void MainWindow::OpenHelp() { desktop_.openUrl(HelpPageAddress()); }
+// The help and the tutorial open in the program's own help window.
+void MainWindow::OpenTutorial() { ensureHelpWindow().showPage(HelpWindow::Page::Tutorial); }
+
+void MainWindow::OpenHelp() { ensureHelpWindow().showPage(HelpWindow::Page::Help); }
 
 }  // namespace kelvasta

@@ -1,9 +1,11 @@
 #include "app/window_dump.h"
 
 #include "app/about_window.h"
+#include "app/chart/chart_tab.h"
 #include "app/desktop.h"
 #include "app/details/details_pane.h"
 #include "app/details/report_export.h"
+#include "app/help_window.h"
 #include "app/main_window.h"
 
 #include <QAbstractButton>
@@ -73,6 +75,11 @@ QJsonObject DumpControls(const MainWindow& window) {
     for (const QWidget* widget : about->namedControls())
       controls[QStringLiteral("AboutWindow.") + widget->objectName()] = DescribeControl(widget);
   }
+  if (const HelpWindow* help = window.helpWindow()) {
+    controls[QStringLiteral("HelpWindow")] = DescribeWindow(help);
+    for (const QWidget* widget : help->namedControls())
+      controls[QStringLiteral("HelpWindow.") + widget->objectName()] = DescribeControl(widget);
+  }
   for (const QString& name : {QStringLiteral("List1"), QStringLiteral("List2"), QStringLiteral("List3"),
                               QStringLiteral("List4"), QStringLiteral("List5"), QStringLiteral("List6"),
                               QStringLiteral("List7"), QStringLiteral("List8"), QStringLiteral("Text14")})
@@ -104,6 +111,14 @@ std::optional<QJsonObject> DumpControl(const MainWindow& window, const QString& 
         if (widget->objectName() == name.mid(prefix.size())) return DescribeControl(widget);
     }
   }
+  if (const HelpWindow* help = window.helpWindow()) {
+    const QString prefix = QStringLiteral("HelpWindow.");
+    if (name == u"HelpWindow") return DescribeWindow(help);
+    if (name.startsWith(prefix)) {
+      for (const QWidget* widget : help->namedControls())
+        if (widget->objectName() == name.mid(prefix.size())) return DescribeControl(widget);
+    }
+  }
   return DumpStore(window, name);
 }
 
@@ -116,6 +131,19 @@ QJsonArray Messages(RecordingDesktop& desktop) {
   return messages;
 }
 
+// Where the help window stands: null until it is first opened.
+QJsonValue HelpState(const HelpWindow* help) {
+  if (help == nullptr) return QJsonValue::Null;
+  const QTextCursor selection = help->selection();
+  const QJsonObject find{{QStringLiteral("visible"), help->findBarShown()},
+                         {QStringLiteral("text"), help->findText()},
+                         {QStringLiteral("found"), selection.selectedText()},
+                         {QStringLiteral("position"), selection.selectionStart()}};
+  return QJsonObject{{QStringLiteral("visible"), help->isVisible()}, {QStringLiteral("page"), help->page()},
+                     {QStringLiteral("anchor"), help->anchor()},   {QStringLiteral("title"), help->title()},
+                     {QStringLiteral("find"), find}};
+}
+
 }  // namespace
 
 QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop, const QJsonObject& controls) {
@@ -126,8 +154,11 @@ QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop, cons
   dump[QStringLiteral("messages")] = Messages(desktop);
   dump[QStringLiteral("opened")] = QJsonArray::fromStringList(desktop.takeOpened());
   dump[QStringLiteral("controls")] = controls;
+  dump[QStringLiteral("HelpWindow")] = HelpState(window.helpWindow());
   const DetailsPane& details = window.detailsPane();
-  dump[QStringLiteral("details")] = ReportJson(details.report());
+  QJsonObject detailsJson = ReportJson(details.report());
+  detailsJson[QStringLiteral("chart")] = ChartJson(details.chart().model());
+  dump[QStringLiteral("details")] = detailsJson;
   dump[QStringLiteral("clipboard")] = details.hasCopied() ? QGuiApplication::clipboard()->text() : QString();
   return dump;
 }

@@ -1,5 +1,6 @@
 #include "app/details/report_builders.h"
 
+#include "app/details/count_reports.h"
 #include "app/details/mean_reports.h"
 #include "app/main_window.h"
 
@@ -24,6 +25,10 @@ ReportBuilders StandardReportBuilders() {
   builders[kPairedT] = BuildPairedTReport;
   builders[kAnova] = BuildAnovaReport;
   builders[kCorrelation] = BuildCorrelationReport;
+  builders[kFourfold] = BuildFourfoldReport;
+  builders[kPairedChiSquare] = BuildPairedFourfoldReport;
+  builders[kSeveralRates] = BuildRxcReport;
+  builders[kOrdinal] = BuildOrdinalReport;
   return builders;
 }
 
