@@ -36,11 +36,19 @@ class ValueList {
   // The same items read at full precision (the text as a double, not rounded
   // to four decimals); NaN where values() holds kMissingRaw.
   const std::vector<double>& numbers() const { return numbers_; }
+  // Changes with every change of the list, and no two lists (nor one list
+  // at two moments) share a value: figures computed from a list can be kept
+  // under it.
+  std::uint64_t version() const { return version_; }
 
  private:
   std::vector<std::string> items_;
   std::vector<std::int64_t> values_;
   std::vector<double> numbers_;
+  std::uint64_t version_ = NextVersion();
+
+  static std::uint64_t NextVersion();
+  void changed() { version_ = NextVersion(); }
 };
 
 // The number of empty items every list holds after start and after each test

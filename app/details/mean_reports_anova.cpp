@@ -62,20 +62,10 @@ QString AnovaSentence(const AnovaFigures& f) {
   return sentence;
 }
 
-}  // namespace
 
-DetailsBuild BuildAnovaReport(const MainWindow& window) {
-  const Controls& c = window.controls();
-  const Storage& s = window.storage();
-  const bool raw = CellsFromLists(c.Text41, s.Text41FromLists);
-  const QString source = raw ? QStringLiteral("raw") : QStringLiteral("summary");
-  std::array<GroupMoments, 3> groups;
-  for (std::size_t g = 0; g < groups.size(); ++g)
-    groups[g] = raw ? ListMoments(s.groupLists.column(g)) : TypedMoments(c.Text41, int(g) * 3);
-  if (raw && groups[0].n == 0 && groups[1].n == 0 && groups[2].n == 0) return BareReport(window, source);
-  const AnovaFigures f = ComputeAnovaFigures(groups);
 
-  DetailsReport report = BareReport(window, source);
+// The figures' rows, the note and the sentence of `report`.
+void FillAnova(DetailsReport& report, const AnovaFigures& f) {
   report.figures = ListFigures(f);
   const QString p = QStringLiteral("P值");
   report.rows = {
@@ -116,7 +106,25 @@ DetailsBuild BuildAnovaReport(const MainWindow& window) {
   if (!f.df_within)
     report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("每组至少需要2例，且均数、标准差完整")));
   report.sentence = AnovaSentence(f);
+}
 
+// The studentized range takes tens of milliseconds a call at such degrees
+// of freedom: the figures then follow on the worker thread.
+constexpr double kSlowWithinDf = 10000;
+
+}  // namespace
+
+DetailsBuild BuildAnovaReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  const bool raw = CellsFromLists(c.Text41, s.Text41FromLists);
+  const QString source = raw ? QStringLiteral("raw") : QStringLiteral("summary");
+  std::array<GroupMoments, 3> groups;
+  for (std::size_t g = 0; g < groups.size(); ++g)
+    groups[g] = raw ? ListMoments(s.groupLists.column(g)) : TypedMoments(c.Text41, int(g) * 3);
+  if (raw && groups[0].n == 0 && groups[1].n == 0 && groups[2].n == 0) return BareReport(window, source);
+
+  DetailsReport report = BareReport(window, source);
   report.inputs =
       SummaryInputs(c.Text41, {HeadingText(c.Label2(4)), HeadingText(c.Label2(5)), HeadingText(c.Label2(6))});
   AddCaption(report.captions, QStringLiteral("F(0.05)"), c.Label5(29));
@@ -124,6 +132,15 @@ DetailsBuild BuildAnovaReport(const MainWindow& window) {
   AddCaption(report.captions, CaptionLabel(c.Label5(31)), c.Label5(26));
   for (const QLabel* line : {c.Label10, c.Label11, c.Label12})
     AddCaption(report.captions, QStringLiteral("两两比较"), line);
+
+  const double within = groups[0].n + groups[1].n + groups[2].n - 3;
+  if (within > kSlowWithinDf) {
+    report.rows = {Row(QStringLiteral("两两比较(Tukey)"), QStringLiteral("计算中…"))};
+    return DetailsBuild(report, [groups](DetailsReport& pending, const std::atomic<bool>&) {
+      FillAnova(pending, ComputeAnovaFigures(groups));
+    });
+  }
+  FillAnova(report, ComputeAnovaFigures(groups));
   return report;
 }
 

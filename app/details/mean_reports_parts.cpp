@@ -40,7 +40,21 @@ GroupMoments TypedMoments(const ControlArray<QLineEdit>& cells, int first) {
   return {CellNumber(cells(first + 2)), CellNumber(cells(first)), CellNumber(cells(first + 1))};
 }
 
-GroupMoments ListMoments(const ValueList& list) { return ComputeGroupMoments(list.numbers()); }
+// A keystroke changes one list: the moments of the others are kept under
+// their versions, so a million-row list is not summed again for nothing.
+GroupMoments ListMoments(const ValueList& list) {
+  struct Kept {
+    std::uint64_t version = 0;
+    GroupMoments moments;
+  };
+  static std::array<Kept, 8> kept;
+  static std::size_t next = 0;
+  for (const Kept& entry : kept)
+    if (entry.version == list.version()) return entry.moments;
+  const GroupMoments moments = ComputeGroupMoments(list.numbers());
+  kept[next++ % kept.size()] = {list.version(), moments};
+  return moments;
+}
 
 DetailsRow Heading(const QString& label) { return {label, QString(), true}; }
 
