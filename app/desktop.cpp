@@ -1,5 +1,7 @@
 #include "app/desktop.h"
 
+#include "app/column_chooser.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -35,6 +37,17 @@ QString RecordingDesktop::askOpenFile(QWidget*, const QString&, const QString&) 
 
 QString RecordingDesktop::askSaveFile(QWidget*, const QString&, const QString&) {
   return nextAnswer();
+}
+
+std::optional<ColumnChoice> SystemDesktop::askColumns(QWidget* owner, const QString& path, int lists) {
+  return ChooseColumns(owner, path, lists);
+}
+
+std::optional<ColumnChoice> RecordingDesktop::askColumns(QWidget*, const QString&, int) {
+  if (columns_.empty()) return std::nullopt;
+  ColumnChoice choice = std::move(columns_.front());
+  columns_.pop_front();
+  return choice;
 }
 
 QString RecordingDesktop::nextAnswer() {

@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "interchange/column_choice.h"
+
 #include <deque>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -21,6 +24,9 @@ class Desktop {
   // The chosen path, or an empty text when the user cancels.
   virtual QString askOpenFile(QWidget* owner, const QString& title, const QString& filter) = 0;
   virtual QString askSaveFile(QWidget* owner, const QString& title, const QString& filter) = 0;
+  // The columns of `path` that fill `lists` value lists, or nullopt when the
+  // user cancels.
+  virtual std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) = 0;
 };
 
 // The real desktop: modal message boxes, the platform's file dialogs and
@@ -31,6 +37,7 @@ class SystemDesktop final : public Desktop {
   void openUrl(const QString& address) override;
   QString askOpenFile(QWidget* owner, const QString& title, const QString& filter) override;
   QString askSaveFile(QWidget* owner, const QString& title, const QString& filter) override;
+  std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) override;
 };
 
 // A desktop without a screen: messages and addresses are recorded, dialogs
@@ -47,7 +54,11 @@ class RecordingDesktop final : public Desktop {
   QString askOpenFile(QWidget* owner, const QString& title, const QString& filter) override;
   QString askSaveFile(QWidget* owner, const QString& title, const QString& filter) override;
 
+  std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) override;
+
   void queueAnswer(const QString& path) { answers_.push_back(path); }
+  // The next column chooser takes this choice (an empty queue cancels).
+  void queueColumns(ColumnChoice choice) { columns_.push_back(std::move(choice)); }
   // What happened since the previous call.
   std::vector<Message> takeMessages() { return std::exchange(messages_, {}); }
   QStringList takeOpened() { return std::exchange(opened_, {}); }
@@ -56,6 +67,7 @@ class RecordingDesktop final : public Desktop {
   QString nextAnswer();
 
   std::deque<QString> answers_;
+  std::deque<ColumnChoice> columns_;
   std::vector<Message> messages_;
   QStringList opened_;
 };

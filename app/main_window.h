@@ -2,6 +2,7 @@
 
 #include "app/control_factory.h"
 #include "app/controls.h"
+#include "interchange/workbook.h"
 
 #include <QMainWindow>
 
@@ -51,6 +52,8 @@ class MainWindow : public QMainWindow {
   // Imports `path` as the import entry would after its dialog (one step of
   // the history); nothing while import is not enabled.
   void ImportFile(const QString& path);
+  // "导入数据（选择列）…": the file, then its sheet and columns, then the import.
+  void ImportChosenColumns();
   void ExportToSpreadsheet();
   // The version window, created on first use and kept.
   void ShowAboutWindow();
@@ -85,6 +88,7 @@ class MainWindow : public QMainWindow {
   friend class WindowHistory;
   // Reads the workbook and replaces the lists; false when it could not.
   bool importWorkbook(const QString& path);
+  void loadImported(SheetColumns sheet);
   // The recently imported files, newest first, in the File menu.
   void rememberImport(const QString& path);
   void showRecentImports();
@@ -106,6 +110,7 @@ class MainWindow : public QMainWindow {
   int currentTest_ = 0;
   QAction* importAction_ = nullptr;
   QAction* exportAction_ = nullptr;
+  QAction* columnsAction_ = nullptr;
   AboutWindow* about_ = nullptr;
   HelpWindow* help_ = nullptr;
   DetailsPane* details_ = nullptr;

@@ -16,6 +16,7 @@ void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
   importAction_ = file->addAction(QStringLiteral("从Excel导入数据"), this, &MainWindow::ImportFromSpreadsheet);
   importAction_->setShortcut(QKeySequence::Open);
+  columnsAction_ = file->addAction(QStringLiteral("导入数据（选择列）…"), this, &MainWindow::ImportChosenColumns);
   exportAction_ = file->addAction(QStringLiteral("导出数据到Excel"), this, &MainWindow::ExportToSpreadsheet);
   exportAction_->setShortcut(QKeySequence::Save);
   file->addSeparator();

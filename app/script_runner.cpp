@@ -135,6 +135,7 @@ void ScriptRunner::execute(const QString& command, const QString& rest) {
   if (command == u"dump") return dump(rest);
   if (command == u"grab") return grab(rest);
   if (command == u"clip") return clip(rest);
+  if (command == u"columns") return columns(rest);
   if (command == u"drop") return drop(rest);
   if (command == u"savechart") return SaveChartCommand(window_, rest);
   throw ScriptError(QStringLiteral("unknown command %1").arg(command));
@@ -238,6 +239,40 @@ void ScriptRunner::dump(const QString& rest) {
   const QJsonObject shown = DumpWindow(window_, desktop_, names.isEmpty() ? DumpControls(window_) : chosen);
   out_ << QString::fromUtf8(QJsonDocument(shown).toJson(QJsonDocument::Compact)) << '\n';
   out_.flush();
+}
+
+// The next column chooser's answer: "sheet=N" (from 1), "header=yes|no",
+// then either "use=A,C" (a column per list) or "value=B group=A
+// groups=TEXT,TEXT" (one row per case, each list's group).
+void ScriptRunner::columns(const QString& spec) {
+  ColumnChoice choice;
+  const auto column = [](const QString& name) {
+    const int index = ColumnIndex(name.toStdString());
+    if (index < 0) throw ScriptError(QStringLiteral("not a column: %1").arg(name));
+    return index;
+  };
+  for (const QString& word : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    const auto [key, value] = std::pair{word.section(QLatin1Char('='), 0, 0), word.section(QLatin1Char('='), 1)};
+    if (key == u"sheet") {
+      choice.sheet = value.toInt() - 1;
+    } else if (key == u"header") {
+      choice.header = value == u"yes";
+    } else if (key == u"use") {
+      for (const QString& name : value.split(QLatin1Char(','))) choice.columns.push_back(column(name));
+    } else if (key == u"value") {
+      choice.valueColumn = column(value);
+    } else if (key == u"group") {
+      choice.groupColumn = column(value);
+    } else if (key == u"groups") {
+      for (const QString& name : value.split(QLatin1Char(','))) choice.groups.push_back(name.toStdString());
+    } else {
+      throw ScriptError(QStringLiteral("unknown columns word %1").arg(word));
+    }
+  }
+  if (choice.sheet < 0 || (choice.valueColumn < 0 && choice.columns.empty()) ||
+      (choice.valueColumn >= 0 && (choice.groupColumn < 0 || choice.groups.empty())))
+    throw ScriptError(QStringLiteral("incomplete columns answer: %1").arg(spec));
+  desktop_.queueColumns(std::move(choice));
 }
 
 // "\t" a tab, "\n" a line break, "\\" a backslash; any other character as is.

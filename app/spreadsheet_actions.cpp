@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/test_table.h"
 #include "app/undo/window_history.h"
+#include "interchange/column_choice.h"
 #include "interchange/workbook.h"
 
 #include <QApplication>
@@ -84,15 +85,59 @@ bool MainWindow::importWorkbook(const QString& path) {
     return false;
   }
 
+  loadImported(std::move(read.sheet));
+  return true;
+}
+
+void MainWindow::ImportChosenColumns() {
+  const QString path = desktop_.askOpenFile(this, QStringLiteral("打开"), kFileTypes);
+  if (path.isEmpty() || !importAction_->isEnabled()) return;
+  c_.Label14->setText(path);
+  if (!HasWorkbookExtension(path)) {
+    desktop_.showMessage(this, kNotice, QStringLiteral("请打开Excel文件！"));
+    return;
+  }
+  const PreviewResult preview = PreviewWorkbook(path.toStdString(), 0, 1);
+  if (preview.error != WorkbookError::None) {
+    desktop_.showMessage(this, kNotice, FromUtf8(DescribeWorkbookError(preview.error)));
+    return;
+  }
+  const bool groups = currentTest_ == kAnova;
+  const auto lists = (groups ? storage_.groupLists : storage_.twoColumnLists).columnCount();
+  const std::optional<ColumnChoice> choice = desktop_.askColumns(this, path, int(lists));
+  if (!choice) return;
+  bool imported = false;
+  history_->runStep(
+      [&] {
+        BusyPointer busy;
+        const std::vector<int> columns = ColumnsToRead(*choice);
+        ReadResult read = ReadWorksheetColumns(path.toStdString(), choice->sheet, columns, kMaxImportRows);
+        if (read.error != WorkbookError::None) {
+          busy.restore();
+          desktop_.showMessage(this, kNotice, FromUtf8(DescribeWorkbookError(read.error)));
+          return;
+        }
+        loadImported(ArrangeColumns(std::move(read.sheet), *choice, lists));
+        imported = true;
+      },
+      true);
+  if (imported) rememberImport(path);
+}
+
+// Replaces the lists of the selected test with the columns read, computes
+// the panel and shows the first rows.
+void MainWindow::loadImported(SheetColumns sheet) {
+  const bool groups = currentTest_ == kAnova;
+  ListWindow& lists = groups ? storage_.groupLists : storage_.twoColumnLists;
   for (int r = 0; r < ListWindow::kRows; ++r) {
     c_.Text2(r)->clear();
     c_.Text1(r)->clear();
   }
   storage_.twoColumnLists.clearLists();
   storage_.groupLists.clearLists();
-  const auto rows = static_cast<std::size_t>(read.sheet.lastUsedRow) + kTrailingEmptyRows;
+  const auto rows = static_cast<std::size_t>(sheet.lastUsedRow) + kTrailingEmptyRows;
   for (std::size_t col = 0; col < lists.columnCount(); ++col) {
-    std::vector<std::string>& texts = read.sheet.columns.at(col);
+    std::vector<std::string>& texts = sheet.columns.at(col);
     ValueList& list = lists.column(col);
     list.reserve(rows);
     for (std::string& text : texts) list.append(text);
@@ -124,7 +169,6 @@ bool MainWindow::importWorkbook(const QString& path) {
   const ControlArray<QLabel>& rowNumbers = groups ? c_.Label30 : c_.Label3;
   for (int r = 0; r < ListWindow::kRows; ++r) rowNumbers(r)->setText(QString::number(r + 1));
   RecomputeValueLists(c_, storage_, groups);
-  return true;
 }
 
 // The file is written under a temporary name and renamed into place, so the

@@ -134,6 +134,7 @@ void MainWindow::setSpreadsheetItemsEnabled(bool enabled) {
   }
   importAction_->setEnabled(enabled);
   exportAction_->setEnabled(enabled);
+  columnsAction_->setEnabled(enabled);
   for (QAction* recent : recentActions_) recent->setEnabled(enabled);
 }
 

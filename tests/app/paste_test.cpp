@@ -4,6 +4,7 @@
 
 #include "interchange/workbook.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
@@ -75,6 +76,39 @@ TEST_F(PasteTest, DroppedFilesImportAndAreOfferedAgain) {
   EXPECT_EQ(Control(dump, QStringLiteral("List2")).value(QStringLiteral("items")).toArray().first().toString(),
             QStringLiteral("4"))
       << "imported again from the File menu";
+}
+
+TEST_F(PasteTest, ChosenColumnsAndOneRowPerPatient) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("patients.csv"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("性别,血压,年龄\n男,120,50\n女,110,40\n男,130,60\n女,115,45\n");
+  file.close();
+  struct Row {
+    const char* name;
+    const char* answer;
+    QStringList list1, list2;
+  };
+  const std::vector<Row> rows{
+      {"long format", "sheet=1 header=yes value=B group=A groups=女,男", {"110", "115"}, {"120", "130"}},
+      {"columns", "sheet=1 header=yes use=C,B", {"50", "40", "60", "45"}, {"120", "110", "130", "115"}},
+  };
+  for (const Row& row : rows) {
+    SetUp();
+    const QJsonObject dump = RunAndDump(
+        QStringLiteral("answer %1\ncolumns %2\nmenu 导入数据（选择列）…").arg(path, QString::fromUtf8(row.answer)));
+    const auto items = [&dump](const char* list, qsizetype n) {
+      QStringList texts;
+      for (const auto& item : Control(dump, QLatin1String(list)).value(QStringLiteral("items")).toArray())
+        texts.push_back(item.toString());
+      return texts.mid(0, n);
+    };
+    EXPECT_EQ(items("List1", row.list1.size()), row.list1) << row.name;
+    EXPECT_EQ(items("List2", row.list2.size()), row.list2) << row.name;
+  }
+  const QJsonObject cancelled = RunAndDump(QStringLiteral("answer %1\nmenu 导入数据（选择列）…").arg(path));
+  EXPECT_EQ(Text(cancelled, QStringLiteral("Text4(0)")), QStringLiteral("48.7500")) << "no answer cancels: the lists stay";
 }
 
 }  // namespace
