@@ -97,7 +97,9 @@ class CellPaste : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    auto* cell = static_cast<QLineEdit*>(watched);
+    // A cell being destroyed is no longer a QLineEdit when its last events come.
+    auto* cell = qobject_cast<QLineEdit*>(watched);
+    if (cell == nullptr) return false;
     switch (event->type()) {
       case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
