@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "stats/correlation_figures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -71,21 +72,16 @@ void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const S
   report.sentence = CorrelationSentence(f);
 }
 
-}  // namespace
 
-DetailsBuild BuildCorrelationReport(const MainWindow& window) {
-  const Controls& c = window.controls();
-  const Storage& s = window.storage();
-  const CorrelationFigures f = ComputeCorrelationFigures(s.List1().numbers(), s.List2().numbers());
-  if (!f.n || *f.n == 0) return BareReport(window, QStringLiteral("raw"));
 
-  DetailsReport report = BareReport(window, QStringLiteral("raw"));
-  const bool ranks = *f.n >= 3;
-  FillCorrelation(report, f, {}, ranks);
+// Beyond this many rows even the Pearson figures follow on the worker
+// thread, so that a keystroke in a million-row list is not held up by them.
+constexpr std::size_t kLargeLists = 200000;
+
+void AddInputsAndCaptions(DetailsReport& report, const Controls& c) {
   report.inputs = {{QStringLiteral("项目"), QStringLiteral("内容")},
                    {QStringLiteral("X"), HeadingText(c.Label2(1))},
-                   {QStringLiteral("Y"), HeadingText(c.Label2(2))},
-                   {QStringLiteral("对子数(n)"), DfText(f.n)}};
+                   {QStringLiteral("Y"), HeadingText(c.Label2(2))}};
   AddCaption(report.captions, CaptionLabel(c.Label13(11)), c.Label13(6));
   AddCaption(report.captions, QStringLiteral("r"), c.Label13(7));
   AddCaption(report.captions, QStringLiteral("tr"), c.Label13(12));
@@ -94,6 +90,49 @@ DetailsBuild BuildCorrelationReport(const MainWindow& window) {
   AddCaption(report.captions, QStringLiteral("r(0.001)"), c.Label5(15));
   AddCaption(report.captions, CaptionLabel(c.Label5(12)), c.Label5(16));
   AddCaption(report.captions, CaptionLabel(c.Label13(13)), c.Label5(17));
+}
+
+// The figures, then (from 3 pairs on) Spearman's, into `report`; false when
+// cancelled.
+bool CompleteCorrelation(DetailsReport& report, const std::vector<double>& x, const std::vector<double>& y,
+                         const std::atomic<bool>& cancel) {
+  const CorrelationFigures f = ComputeCorrelationFigures(x, y);
+  report.rows.clear();
+  if (!f.n || *f.n == 0) return true;
+  report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
+  if (*f.n < 3) {
+    FillCorrelation(report, f, {}, false);
+    return true;
+  }
+  const SpearmanResult spearman = ComputeSpearman(x, y, cancel);
+  if (spearman.status == SpearmanStatus::kCancelled) return false;
+  FillCorrelation(report, f, spearman.figures, false);
+  return true;
+}
+
+}  // namespace
+
+DetailsBuild BuildCorrelationReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  if (std::max(s.List1().count(), s.List2().count()) > kLargeLists) {
+    DetailsReport report = BareReport(window, QStringLiteral("raw"));
+    AddInputsAndCaptions(report, c);
+    report.rows = {Row(QStringLiteral("相关与回归"), kPending)};
+    auto x = std::make_shared<const std::vector<double>>(s.List1().numbers());
+    auto y = std::make_shared<const std::vector<double>>(s.List2().numbers());
+    return DetailsBuild(std::move(report), [x, y](DetailsReport& pending, const std::atomic<bool>& cancel) {
+      CompleteCorrelation(pending, *x, *y, cancel);
+    });
+  }
+  const CorrelationFigures f = ComputeCorrelationFigures(s.List1().numbers(), s.List2().numbers());
+  if (!f.n || *f.n == 0) return BareReport(window, QStringLiteral("raw"));
+
+  DetailsReport report = BareReport(window, QStringLiteral("raw"));
+  const bool ranks = *f.n >= 3;
+  FillCorrelation(report, f, {}, ranks);
+  AddInputsAndCaptions(report, c);
+  report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
   if (!ranks) return report;
 
   // The job holds its own copies: the window may change the lists while it

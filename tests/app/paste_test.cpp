@@ -45,6 +45,18 @@ TEST_F(PasteTest, PastedListsEqualTypedLists) {
   }
 }
 
+TEST_F(PasteTest, LargePastedListsGetTheirDetailsFromTheWorkerThread) {
+  // Above 200,000 rows the correlation figures are computed off the keystroke;
+  // dump waits for them.
+  QString block;
+  for (int i = 0; i < 250000; ++i) block += QStringLiteral("%1\\t%2\\n").arg(i % 100).arg(i * 7 % 100);
+  const QJsonObject dump = RunAndDump(QStringLiteral("click Command1(6)\nclip %1\nkey Text1(0) Ctrl+V").arg(block));
+  const QJsonObject figures = dump.value(QStringLiteral("details")).toObject().value(QStringLiteral("figures")).toObject();
+  EXPECT_EQ(figures.value(QStringLiteral("n")).toDouble(), 250000);
+  EXPECT_NEAR(figures.value(QStringLiteral("r")).toDouble(), 0.1347134713471347, 1e-12) << "same as the panel's r";
+  EXPECT_EQ(Text(dump, QStringLiteral("Label13(7)")), QStringLiteral("0.1347"));
+}
+
 TEST_F(PasteTest, GridBlocksStayInsideTheGrid) {
   const QJsonObject dump = RunAndDump(QStringLiteral(
       "click Command1(5)\nclip 1\\t2\\t3\\n4\\t5\\t6\\n7\\t8\\t9\nkey Text111(6) Ctrl+V"));
