@@ -244,14 +244,14 @@ void ScriptRunner::dump(const QString& rest) {
 // The next column chooser's answer: "sheet=N" (from 1), "header=yes|no",
 // then either "use=A,C" (a column per list) or "value=B group=A
 // groups=TEXT,TEXT" (one row per case, each list's group).
-void ScriptRunner::columns(const QString& spec) {
+void ScriptRunner::columns(const QString& answer) {
   ColumnChoice choice;
   const auto column = [](const QString& name) {
     const int index = ColumnIndex(name.toStdString());
     if (index < 0) throw ScriptError(QStringLiteral("not a column: %1").arg(name));
     return index;
   };
-  for (const QString& word : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+  for (const QString& word : answer.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
     const auto [key, value] = std::pair{word.section(QLatin1Char('='), 0, 0), word.section(QLatin1Char('='), 1)};
     if (key == u"sheet") {
       choice.sheet = value.toInt() - 1;
@@ -271,7 +271,7 @@ void ScriptRunner::columns(const QString& spec) {
   }
   if (choice.sheet < 0 || (choice.valueColumn < 0 && choice.columns.empty()) ||
       (choice.valueColumn >= 0 && (choice.groupColumn < 0 || choice.groups.empty())))
-    throw ScriptError(QStringLiteral("incomplete columns answer: %1").arg(spec));
+    throw ScriptError(QStringLiteral("incomplete columns answer: %1").arg(answer));
   desktop_.queueColumns(std::move(choice));
 }
 

@@ -35,7 +35,7 @@ class ScriptRunner {
   void dump(const QString& rest);
   void grab(const QString& path);
   void clip(const QString& text);
-  void columns(const QString& spec);
+  void columns(const QString& answer);
   void drop(const QString& path);
 
   MainWindow& window_;
