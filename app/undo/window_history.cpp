@@ -18,6 +18,8 @@ namespace kelvasta {
 
 namespace {
 
+constexpr std::size_t kMaxSteps = 100;
+
 // Ctrl+Z and Ctrl+Y (or the platform's redo keys) in an entry cell work the
 // window's history, not the cell's own undo of its text.
 class HistoryKeys : public QObject {
@@ -218,6 +220,9 @@ void WindowHistory::commit() {
 
 void WindowHistory::push(Step step) {
   undo_.push_back(std::move(step));
+  // Each step keeps two snapshots of the window, and a replacing step whole
+  // lists: a long session keeps only its latest steps.
+  if (undo_.size() > kMaxSteps) undo_.erase(undo_.begin());
   redo_.clear();
   emit availabilityChanged();
 }

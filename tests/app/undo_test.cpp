@@ -71,6 +71,16 @@ TEST_F(UndoTest, KeystrokesInOneCellAreOneStepAndCtrlZWorksInACell) {
             QStringLiteral("12.5"));
 }
 
+TEST_F(UndoTest, OnlyTheLatestHundredStepsAreKept) {
+  QString script = QStringLiteral("click Command1(3)\n");
+  for (int i = 1; i <= 102; ++i) script += QStringLiteral("set Text11(%1) %2\n").arg(i % 2).arg(i);
+  Run(script);
+  for (int i = 0; i < 102; ++i) Run(QStringLiteral("menu 撤销"));
+  const QJsonObject dump = RunAndDump(QString());
+  EXPECT_EQ(Text(dump, QStringLiteral("Text11(1)")), QStringLiteral("1")) << "the first step is gone";
+  EXPECT_EQ(Text(dump, QStringLiteral("Text11(0)")), QStringLiteral("2")) << "so is the second";
+}
+
 TEST_F(UndoTest, AFailedImportAndAnEmptyHistoryChangeNothing) {
   Run(kTwoSample);
   const QJsonObject before = State();
