@@ -15,21 +15,6 @@ namespace {
 
 using CountReportsTest = ScriptTest;
 
-QJsonObject Details(const QJsonObject& dump) { return dump.value(QStringLiteral("details")).toObject(); }
-
-// The shown text of the row `label` under the heading `heading` ("" for the
-// rows above the first heading); a heading is a row with an empty value.
-QString RowValue(const QJsonObject& details, const QString& heading, const QString& label) {
-  QString current;
-  for (const QJsonValue& row : details.value(QStringLiteral("rows")).toArray()) {
-    const QString rowLabel = row.toArray().at(0).toString();
-    const QString value = row.toArray().at(1).toString();
-    if (value.isEmpty()) current = rowLabel;
-    else if (current == heading && rowLabel == label) return value;
-  }
-  return QStringLiteral("(no row)");
-}
-
 // One script line per non-empty cell: `type` goes through the cell filter
 // like a user; `set` puts texts the filter would not let through.
 QString Cells(const char* command, const char* grid, const QStringList& cells) {

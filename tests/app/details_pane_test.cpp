@@ -24,7 +24,6 @@ using DetailsPaneTest = ScriptTest;
 
 const QString kToggle = QStringLiteral("menu 统计详情\n");
 
-QJsonObject Details(const QJsonObject& dump) { return dump.value(QStringLiteral("details")).toObject(); }
 
 TEST_F(DetailsPaneTest, ShownByDefaultAndToggledByTheViewMenu) {
   const QWidget* form = window_->centralWidget()->childAt(0, 0);

@@ -17,21 +17,6 @@ namespace {
 
 using MeanReportsTest = ScriptTest;
 
-QJsonObject Details(const QJsonObject& dump) { return dump.value(QStringLiteral("details")).toObject(); }
-
-// The shown text of the row `label` under the heading `heading` ("" for the
-// rows above the first heading).
-QString RowValue(const QJsonObject& details, const QString& heading, const QString& label) {
-  QString current;
-  for (const QJsonValue& row : details.value(QStringLiteral("rows")).toArray()) {
-    const QString rowLabel = row.toArray().at(0).toString();
-    const QString value = row.toArray().at(1).toString();
-    if (value.isEmpty()) current = rowLabel;
-    else if (current == heading && rowLabel == label) return value;
-  }
-  return QStringLiteral("(no row)");
-}
-
 // Types each column down its list, pressing Enter after each item; the bar
 // goes back to the top before the next column.
 QString TypeColumns(const char* bar, const std::vector<const char*>& cells, const std::vector<QStringList>& columns) {

@@ -4,10 +4,27 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
 
 namespace kelvasta::testing {
+
+QJsonObject ScriptTest::Details(const QJsonObject& dump) {
+  return dump.value(QStringLiteral("details")).toObject();
+}
+
+// A heading is a row with an empty value.
+QString ScriptTest::RowValue(const QJsonObject& details, const QString& heading, const QString& label) {
+  QString current;
+  for (const QJsonValue& row : details.value(QStringLiteral("rows")).toArray()) {
+    const QString rowLabel = row.toArray().at(0).toString();
+    const QString value = row.toArray().at(1).toString();
+    if (value.isEmpty()) current = rowLabel;
+    else if (current == heading && rowLabel == label) return value;
+  }
+  return QStringLiteral("(no row)");
+}
 
 void ScriptTest::SetUpTestSuite() {
   if (QApplication::instance() != nullptr) return;

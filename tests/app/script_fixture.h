@@ -19,6 +19,11 @@ class ScriptTest : public ::testing::Test {
   // The `text` of a control in a dump, and its whole entry.
   static QString Text(const QJsonObject& dump, const QString& control);
   static QJsonObject Control(const QJsonObject& dump, const QString& control);
+  // The details pane's part of a dump, and the shown text of its row `label`
+  // under the heading `heading` ("" for the rows above the first heading;
+  // "(no row)" when there is none).
+  static QJsonObject Details(const QJsonObject& dump);
+  static QString RowValue(const QJsonObject& details, const QString& heading, const QString& label);
 
  protected:
   static void SetUpTestSuite();
