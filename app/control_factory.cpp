@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QVariant>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
@@ -70,9 +71,16 @@ QString ControlName(const char* name, int index) {
   return index < 0 ? base : QStringLiteral("%1(%2)").arg(base).arg(index);
 }
 
+namespace {
+constexpr char kTwipsProperty[] = "kelvastaTwips";
+}  // namespace
+
+QRect FormTwips(const QWidget* control) { return control->property(kTwipsProperty).toRect(); }
+
 void ControlFactory::place(QWidget* widget, const QString& name, int left, int top, int width,
                            int height) {
   widget->setObjectName(name);
+  widget->setProperty(kTwipsProperty, QRect(left, top, width, height));
   widget->setGeometry(TwipsRect(left, top, width, height));
   controls_.push_back(widget);
 }

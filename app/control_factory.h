@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <Qt>
 
@@ -20,6 +21,11 @@ class ClickLabel;
 // The objectName of a control: its form name, with the index in parentheses
 // for an element of a control array ("Text11(0)").
 QString ControlName(const char* name, int index = -1);
+
+// Where the factory placed `control`, in twips within its parent; an empty
+// rectangle for a widget the factory did not make. Zooming re-places every
+// control from it.
+QRect FormTwips(const QWidget* control);
 
 // Creates the window's controls at their twip positions and remembers every
 // one of them, in creation order, for look-up by name.

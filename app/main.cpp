@@ -79,7 +79,16 @@ bool HasDisplay() {
          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// Qt's offscreen platform warns each time the window's size limits change
+// (zoom, the details pane); a script's error output keeps to the script.
+QtMessageHandler gQtMessages = nullptr;
+void QuietOffscreenMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message == QLatin1String("This plugin does not support propagateSizeHints()")) return;
+  gQtMessages(type, context, message);
+}
+
 int RunScript(QApplication& app, const QString& path) {
+  gQtMessages = qInstallMessageHandler(QuietOffscreenMessages);
   kelvasta::RecordingDesktop desktop;
   kelvasta::MainWindow window(desktop);
   kelvasta::StartUp(window);
@@ -122,6 +131,6 @@ int main(int argc, char* argv[]) {
   kelvasta::SystemDesktop desktop;
   kelvasta::MainWindow window(desktop);
   QObject::connect(&window, &kelvasta::MainWindow::exitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
-  kelvasta::StartUp(window);
+  kelvasta::StartUp(window, true);
   return QApplication::exec();
 }

@@ -8,6 +8,7 @@
 #include "app/test_table.h"
 #include "app/twips.h"
 #include "app/undo/window_history.h"
+#include "app/zoom/form_scroll_area.h"
 #include "stats/critical_values.h"
 
 #include <QCloseEvent>
@@ -63,19 +64,25 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   InstallCellPaste(*this, listBindings);
   setAcceptDrops(true);
   showRecentImports();
-  // The size is fixed: nothing reacts to a change of window size.
-  adjustSize();
-  setFixedSize(sizeHint());
+  // Placement is kept when the program ends, however it ends.
+  connect(this, &MainWindow::exitRequested, this, &MainWindow::keepPlacement);
+  fitWindow();
 }
 
 void MainWindow::buildForm() {
   // The form keeps its size and place; the details pane goes to its right.
-  auto* host = new QWidget(this);
-  auto* client = new QWidget(host);
+  // Both scroll when the window is smaller than they are.
+  auto* scroll = new FormScrollArea(this);
+  host_ = new QWidget(scroll);
+  auto* client = new QWidget(host_);
+  client_ = client;
+  client->setObjectName(QStringLiteral("Form"));
+  formTwips_ = QSize(kClientWidth, kClientHeight);
   client->setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
   formSize_ = client->size();
-  host->setFixedSize(formSize_);
-  setCentralWidget(host);
+  host_->setFixedSize(formSize_);
+  scroll->setWidget(host_);
+  setCentralWidget(scroll);
   ControlFactory& f = factory_;
 
   c_.Frame1 = f.frame(client, ControlName("Frame1"), 60, -60, 9795, 855);

@@ -74,6 +74,15 @@ class MainWindow : public QMainWindow {
   // onto the clipboard.
   void CopyResults();
 
+  // The form's zoom in percent (100 = the form's own size). Positions, sizes,
+  // fonts and icons all scale; the window grows or shrinks with the form,
+  // within the screen's available area, and scrolls where it is smaller.
+  int Zoom() const { return zoom_; }
+  void SetZoom(int percent);
+  // Outside script mode: the zoom and place kept from the last run, else the
+  // largest zoom that fits the screen, the window inside its available area.
+  void PlaceOnScreen();
+
  signals:
   // "退出" was chosen or the window was closed: the program ends at once.
   void exitRequested();
@@ -100,8 +109,16 @@ class MainWindow : public QMainWindow {
   HelpWindow& ensureHelpWindow();
   void setSpreadsheetItemsEnabled(bool enabled);
   void buildDetailsPane();
+  void placeDetailsPane();
   void applyDetailsShown(bool shown);
   bool scriptMode() const;
+  // The form at the current zoom: every control re-placed, fonts and icons scaled.
+  void layOutForm(double from, double to);
+  void paintToolIcons();
+  // Sizes the window to the form and pane, within the available area
+  // outside script mode.
+  void fitWindow();
+  void keepPlacement() const;
 
   Desktop& desktop_;
   ControlFactory factory_;
@@ -121,6 +138,10 @@ class MainWindow : public QMainWindow {
   QAction* redoAction_ = nullptr;
   QAction* detailsAction_ = nullptr;
   QSize formSize_;
+  QSize formTwips_;
+  QWidget* client_ = nullptr;  // the form, laid out in twips
+  QWidget* host_ = nullptr;    // the form and the details pane, inside the scroll area
+  int zoom_ = 100;
 };
 
 }  // namespace kelvasta

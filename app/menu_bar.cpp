@@ -4,6 +4,7 @@
 #include "app/details/details_pane.h"
 
 #include "app/undo/window_history.h"
+#include "app/zoom/zoom_steps.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -46,6 +47,14 @@ void MainWindow::buildMenus() {
   detailsAction_->setChecked(true);
   detailsAction_->setShortcut(QKeySequence(Qt::Key_F2));
   connect(detailsAction_, &QAction::toggled, this, &MainWindow::SetDetailsShown);
+  view->addSeparator();
+  QAction* zoomIn = view->addAction(QStringLiteral("放大"), this, [this] { SetZoom(ZoomedIn(zoom_)); });
+  zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+  QAction* zoomOut = view->addAction(QStringLiteral("缩小"), this, [this] { SetZoom(ZoomedOut(zoom_)); });
+  zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+  QAction* actualSize = view->addAction(QStringLiteral("实际大小"), this, [this] { SetZoom(100); });
+  actualSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+  view->addSeparator();
   QAction* chart = view->addAction(QStringLiteral("显示图表"));
   chart->setObjectName(QStringLiteral("ShowChart"));
   chart->setCheckable(true);

@@ -1,5 +1,6 @@
 // The files imported lately, offered again in the File menu, and files
 // dropped on the window.
+#include "app/kept_settings.h"
 #include "app/main_window.h"
 
 #include <QAction>
@@ -7,7 +8,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QSettings>
 #include <QUrl>
 
 namespace kelvasta {
@@ -15,8 +15,6 @@ namespace kelvasta {
 namespace {
 constexpr qsizetype kRecentCount = 5;
 const QString kRecentKey = QStringLiteral("import/recent");
-
-QSettings KeptSettings() { return QSettings(QStringLiteral("Kelvasta"), QStringLiteral("Kelvasta")); }
 
 // The one local file a drag carries, or "".
 QString DraggedFile(const QMimeData* data) {

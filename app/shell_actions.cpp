@@ -13,12 +13,7 @@ namespace kelvasta {
 
 void MainWindow::wireToolStrip() {
   setWindowIcon(QIcon(QStringLiteral(":/icons/kelvasta.svg")));
-  const std::pair<int, const char*> icons[] = {{0, "import"}, {1, "export"}, {3, "tutorial"}, {4, "help"}};
-  for (const auto& [item, icon] : icons) {
-    QLabel* image = c_.Image7(item);
-    const QString path = QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon));
-    image->setPixmap(QIcon(path).pixmap(image->size()));
-  }
+  paintToolIcons();
   for (const auto& [item, area] : c_.Label28) {
     const int i = item;
     connect(area, &ClickLabel::pressed, this, [this, i] { setPressedLook(i, true); });

@@ -26,8 +26,9 @@ QTranslator* LoadQtTranslations(QCoreApplication& app) {
   return nullptr;
 }
 
-void StartUp(MainWindow& window) {
+void StartUp(MainWindow& window, bool placeOnScreen) {
   window.Load();
+  if (placeOnScreen) window.PlaceOnScreen();
   window.show();
   window.activateWindow();
   window.controls().Text1(0)->setFocus(Qt::OtherFocusReason);

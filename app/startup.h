@@ -20,7 +20,8 @@ void ApplyFormFont(QApplication& app);
 QTranslator* LoadQtTranslations(QCoreApplication& app);
 
 // Loads the window, shows it non-modally, puts the focus into the first cell
-// of test 0 and lets pending window events run.
-void StartUp(MainWindow& window);
+// of test 0 and lets pending window events run. `placeOnScreen`: the zoom
+// and place kept from the last run, or the zoom that fits the screen.
+void StartUp(MainWindow& window, bool placeOnScreen = false);
 
 }  // namespace kelvasta

@@ -14,12 +14,17 @@ double LogicalDpi() {
 }
 }  // namespace
 
-int TwipsToPixels(int twips) {
-  return static_cast<int>(std::lround(twips * LogicalDpi() / 1440.0));
+int TwipsToPixels(int twips, double zoom) {
+  return static_cast<int>(std::lround(twips * zoom * LogicalDpi() / 1440.0));
 }
 
-QRect TwipsRect(int left, int top, int width, int height) {
-  return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+QRect TwipsRect(int left, int top, int width, int height, double zoom) {
+  return QRect(TwipsToPixels(left, zoom), TwipsToPixels(top, zoom), TwipsToPixels(width, zoom),
+               TwipsToPixels(height, zoom));
+}
+
+QRect TwipsRect(const QRect& twips, double zoom) {
+  return TwipsRect(twips.x(), twips.y(), twips.width(), twips.height(), zoom);
 }
 
 }  // namespace kelvasta

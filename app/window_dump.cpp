@@ -151,6 +151,7 @@ QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop, cons
   QJsonObject dump;
   dump[QStringLiteral("CurrentTest")] = window.CurrentTest();
   dump[QStringLiteral("focus")] = focus != nullptr ? focus->objectName() : QString();
+  dump[QStringLiteral("zoom")] = window.Zoom();
   dump[QStringLiteral("messages")] = Messages(desktop);
   dump[QStringLiteral("opened")] = QJsonArray::fromStringList(desktop.takeOpened());
   dump[QStringLiteral("controls")] = controls;

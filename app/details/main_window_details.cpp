@@ -1,11 +1,11 @@
 #include "app/chart/chart_tab.h"
 #include "app/desktop.h"
 #include "app/details/details_pane.h"
+#include "app/kept_settings.h"
 #include "app/main_window.h"
 #include "app/twips.h"
 
 #include <QAction>
-#include <QSettings>
 #include <QSignalBlocker>
 
 namespace kelvasta {
@@ -14,15 +14,13 @@ namespace {
 // 4800 twips: with the form the window stays under 1000 pixels wide.
 constexpr int kPaneWidth = 4800;
 const QString kShownKey = QStringLiteral("details/shown");
-
-QSettings KeptSettings() { return QSettings(QStringLiteral("Kelvasta"), QStringLiteral("Kelvasta")); }
 }  // namespace
 
 bool MainWindow::scriptMode() const { return dynamic_cast<const RecordingDesktop*>(&desktop_) != nullptr; }
 
 void MainWindow::buildDetailsPane() {
-  details_ = new DetailsPane(*this, centralWidget());
-  details_->setGeometry(formSize_.width(), 0, TwipsToPixels(kPaneWidth), formSize_.height());
+  details_ = new DetailsPane(*this, host_);
+  placeDetailsPane();
   // Connected after the panels' own handlers, so the pane follows their captions.
   details_->watch(c_);
   connect(importAction_, &QAction::triggered, details_, &DetailsPane::requestRefresh);
@@ -41,9 +39,13 @@ void MainWindow::buildDetailsPane() {
   details_->requestRefresh();
 }
 
+void MainWindow::placeDetailsPane() {
+  details_->setGeometry(formSize_.width(), 0, TwipsToPixels(kPaneWidth, zoom_ / 100.0), formSize_.height());
+}
+
 void MainWindow::applyDetailsShown(bool shown) {
   details_->setVisible(shown);
-  centralWidget()->setFixedSize(formSize_.width() + (shown ? details_->width() : 0), formSize_.height());
+  host_->setFixedSize(formSize_.width() + (shown ? details_->width() : 0), formSize_.height());
 }
 
 void MainWindow::SetDetailsShown(bool shown) {
@@ -53,8 +55,8 @@ void MainWindow::SetDetailsShown(bool shown) {
   }
   applyDetailsShown(shown);
   if (!scriptMode()) KeptSettings().setValue(kShownKey, shown);
-  // The window's size stays fixed, at the new width.
-  setFixedSize(sizeHint());
+  // The window grows or shrinks by the pane's width.
+  fitWindow();
 }
 
 void MainWindow::CopyResults() { details_->copyToClipboard(); }

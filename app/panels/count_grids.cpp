@@ -6,13 +6,13 @@
 #include "app/controls.h"
 #include "app/panels/panel_layout.h"
 #include "app/panels/panels.h"
-#include "app/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
 
+#include <cmath>
 #include <vector>
 
 namespace kelvasta {
@@ -24,8 +24,9 @@ namespace {
 // drawn centred over its own column, whatever the font makes of the blanks.
 class ColumnsHeading final : public QLabel {
  public:
-  // `centres`: the columns' middles, in pixels from the heading's left edge.
-  ColumnsHeading(QWidget* parent, std::vector<int> centres)
+  // `centres`: the columns' middles as fractions of the heading's width, so
+  // they hold at every zoom.
+  ColumnsHeading(QWidget* parent, std::vector<double> centres)
       : QLabel(parent), centres_(std::move(centres)) {}
 
  protected:
@@ -38,14 +39,15 @@ class ColumnsHeading final : public QLabel {
     QPainter painter(this);
     for (std::size_t i = 0; i < centres_.size(); ++i) {
       // As wide as the heading either side of the middle: never clipped early.
-      const QRect area(centres_[i] - width(), 0, 2 * width(), height());
+      const int centre = static_cast<int>(std::lround(centres_[i] * width()));
+      const QRect area(centre - width(), 0, 2 * width(), height());
       style()->drawItemText(&painter, area, Qt::AlignCenter, palette(), isEnabled(), words[qsizetype(i)],
                             foregroundRole());
     }
   }
 
  private:
-  std::vector<int> centres_;
+  std::vector<double> centres_;
 };
 
 constexpr int kPanelWidth = 7395;
@@ -96,10 +98,9 @@ void BuildCountTablePanel(QWidget* picture8, Controls& c, ControlFactory& f) {
   Heading(c, f, picture8, 6, QStringLiteral("合计"), kTotalLeft, kHeadTop, kColumnWidth,
           kHeadHeight);
   // "（+）" and "（-）" over the two columns of counts.
-  const QRect subHead = TwipsRect(kColumn1Left, kSubHeadTop, kResultWidth, kRowHeight);
-  std::vector<int> columnCentres;
+  std::vector<double> columnCentres;
   for (int left : {kColumn1Left, kColumn2Left})
-    columnCentres.push_back(TwipsRect(left, kSubHeadTop, kColumnWidth, kRowHeight).center().x() - subHead.x());
+    columnCentres.push_back((left + kColumnWidth / 2.0 - kColumn1Left) / kResultWidth);
   QLabel* columns = f.label(new ColumnsHeading(picture8, std::move(columnCentres)), ControlName("Label17", 2),
                             QStringLiteral("（+）           （-）"), kColumn1Left, kSubHeadTop, kResultWidth,
                             kRowHeight, Qt::AlignCenter);

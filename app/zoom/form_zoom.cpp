@@ -1,0 +1,133 @@
+// Zooming the form, and the window's size and place on the screen.
+#include "app/controls.h"
+#include "app/details/details_pane.h"
+#include "app/kept_settings.h"
+#include "app/main_window.h"
+#include "app/twips.h"
+#include "app/zoom/zoom_steps.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QLabel>
+#include <QLayout>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace kelvasta {
+
+namespace {
+const QString kZoomKey = QStringLiteral("window/zoom");
+const QString kGeometryKey = QStringLiteral("window/geometry");
+// The window frame before the window manager has drawn one: a title bar and
+// thin borders.
+const QSize kFrameEstimate(16, 40);
+
+// Scales the fonts of `root` and of every widget in it. Every size is read
+// before any is set: a child that inherits its parent's font would otherwise
+// be scaled twice.
+void ScaleFonts(QWidget* root, double factor) {
+  QList<QWidget*> widgets = root->findChildren<QWidget*>();
+  widgets.prepend(root);
+  std::vector<QFont> fonts;
+  fonts.reserve(std::size_t(widgets.size()));
+  for (const QWidget* widget : widgets) fonts.push_back(widget->font());
+  for (qsizetype i = 0; i < widgets.size(); ++i) {
+    QFont font = fonts[std::size_t(i)];
+    if (font.pointSizeF() > 0)
+      font.setPointSizeF(font.pointSizeF() * factor);
+    else if (font.pixelSize() > 0)
+      font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * factor))));
+    widgets[i]->setFont(font);
+  }
+}
+
+QSize FrameExtra(const QWidget& window) {
+  const QSize drawn = window.frameGeometry().size() - window.geometry().size();
+  return window.isVisible() && !drawn.isEmpty() ? drawn : kFrameEstimate;
+}
+}  // namespace
+
+void MainWindow::SetZoom(int percent) {
+  const int target = ValidZoom(percent);
+  if (target == zoom_) return;
+  const double from = zoom_ / 100.0;
+  zoom_ = target;
+  layOutForm(from, zoom_ / 100.0);
+  fitWindow();
+  keepPlacement();
+}
+
+void MainWindow::layOutForm(double from, double to) {
+  for (QWidget* control : factory_.controls()) {
+    const QRect twips = FormTwips(control);
+    if (!twips.isNull()) control->setGeometry(TwipsRect(twips, to));
+  }
+  client_->setFixedSize(TwipsToPixels(formTwips_.width(), to), TwipsToPixels(formTwips_.height(), to));
+  formSize_ = client_->size();
+  ScaleFonts(host_, to / from);
+  paintToolIcons();
+  placeDetailsPane();
+  applyDetailsShown(detailsAction_->isChecked());
+}
+
+void MainWindow::paintToolIcons() {
+  const std::pair<int, const char*> icons[] = {{0, "import"}, {1, "export"}, {3, "tutorial"}, {4, "help"}};
+  for (const auto& [item, icon] : icons) {
+    QLabel* image = c_.Image7(item);
+    image->setPixmap(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))).pixmap(image->size()));
+  }
+}
+
+void MainWindow::fitWindow() {
+  centralWidget()->updateGeometry();
+  layout()->invalidate();
+  const QSize whole = sizeHint();
+  setMaximumSize(whole);
+  QSize size = whole;
+  // Scripts see the whole form whatever the screen; a person sees what fits
+  // and scrolls to the rest.
+  if (!scriptMode() && screen() != nullptr)
+    size = size.boundedTo(screen()->availableGeometry().size() - FrameExtra(*this));
+  resize(size);
+  if (!scriptMode() && isVisible() && screen() != nullptr) {
+    const QRect area = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    move(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())),
+         std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height())));
+  }
+}
+
+void MainWindow::PlaceOnScreen() {
+  if (scriptMode()) return;
+  QSettings kept = KeptSettings();
+  if (kept.contains(kZoomKey)) {
+    const QByteArray geometry = kept.value(kGeometryKey).toByteArray();
+    SetZoom(kept.value(kZoomKey).toInt());
+    if (restoreGeometry(geometry)) return;
+  } else if (screen() != nullptr) {
+    const QSize content = centralWidget()->sizeHint();
+    const QSize atHundred(content.width() * 100 / zoom_, content.height() * 100 / zoom_);
+    const QSize chrome = sizeHint() - content + FrameExtra(*this);
+    SetZoom(FittingZoom(atHundred, chrome, screen()->availableGeometry().size()));
+  }
+  if (screen() == nullptr) return;
+  // Centred in the area the taskbar and panels leave, its top-left corner
+  // always inside it.
+  const QRect area = screen()->availableGeometry();
+  const QSize frame = size() + FrameExtra(*this);
+  move(area.left() + std::max(0, (area.width() - frame.width()) / 2),
+       area.top() + std::max(0, (area.height() - frame.height()) / 2));
+  keepPlacement();
+}
+
+void MainWindow::keepPlacement() const {
+  if (scriptMode()) return;
+  QSettings kept = KeptSettings();
+  kept.setValue(kZoomKey, zoom_);
+  kept.setValue(kGeometryKey, saveGeometry());
+}
+
+}  // namespace kelvasta
