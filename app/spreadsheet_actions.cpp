@@ -138,11 +138,8 @@ void MainWindow::loadImported(SheetColumns sheet) {
   const auto rows = static_cast<std::size_t>(sheet.lastUsedRow) + kTrailingEmptyRows;
   for (std::size_t col = 0; col < lists.columnCount(); ++col) {
     std::vector<std::string>& texts = sheet.columns.at(col);
-    ValueList& list = lists.column(col);
-    list.reserve(rows);
-    for (std::string& text : texts) list.append(text);
-    list.appendEmpty(rows - texts.size());
-    texts = {};
+    const std::size_t emptyAfter = rows - texts.size();
+    lists.column(col).assign(std::move(texts), emptyAfter);
   }
 
   // Rows are written with the view at the top, so that row r stores item r.

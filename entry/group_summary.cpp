@@ -1,6 +1,8 @@
 #include "entry/group_summary.h"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <optional>
 
 #include "stats/currency.h"
@@ -26,9 +28,7 @@ std::string SdText(const RawMoments& m) {
   return rounded.value_or(Currency{}).ToText();
 }
 
-}  // namespace
-
-GroupSummary SummarizeGroup(const ValueList& list) {
+GroupSummary ComputeSummary(const ValueList& list) {
   const std::vector<std::int64_t>& values = list.values();
   // A text that is not a number is not counted: counting it and repeating
   // the previous value, as a half-typed "-" once did, shifts mean and SD.
@@ -47,6 +47,24 @@ GroupSummary SummarizeGroup(const ValueList& list) {
         static_cast<long double>(m.sum) / (static_cast<long double>(m.n) * Currency::kScale);
     summary.meanText = DoubleToText(static_cast<double>(mean));
   }
+  return summary;
+}
+
+}  // namespace
+
+GroupSummary SummarizeGroup(const ValueList& list) {
+  // Writing a list's visible cells after an import asks for the same
+  // summary once per cell: the last few are kept under their lists' versions.
+  struct Kept {
+    std::uint64_t version = 0;
+    GroupSummary summary;
+  };
+  thread_local std::array<Kept, 4> kept;
+  thread_local std::size_t next = 0;
+  for (const Kept& entry : kept)
+    if (entry.version == list.version()) return entry.summary;
+  GroupSummary summary = ComputeSummary(list);
+  kept[next++ % kept.size()] = {list.version(), summary};
   return summary;
 }
 

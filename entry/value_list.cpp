@@ -1,18 +1,58 @@
 #include "entry/value_list.h"
 
+#include "stats/currency.h"
 #include "stats/number_reading.h"
 #include "stats/raw_value.h"
 
 #include <atomic>
 #include <limits>
+#include <utility>
 
 namespace kelvasta {
 
 namespace {
-// The full-precision value of an item that counts as a number, NaN otherwise.
-double ExactValue(std::string_view text, std::int64_t raw) {
-  return raw == kMissingRaw ? std::numeric_limits<double>::quiet_NaN() : ReadLeadingNumber(text);
+
+struct ItemValue {
+  std::int64_t raw;
+  double exact;
+};
+
+// A plain decimal of up to 11 integer and 4 fraction digits, optionally
+// negative, read in one pass: its Currency count is exact, and being below
+// 2^53 the count divided by 10^4 is the correctly rounded double the full
+// reading would give too.
+bool ReadPlainDecimal(std::string_view text, ItemValue& out) {
+  std::size_t at = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  at += negative ? 1 : 0;
+  std::int64_t magnitude = 0;
+  std::size_t integerDigits = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++integerDigits)
+    magnitude = magnitude * 10 + (text[at] - '0');
+  if (integerDigits == 0 || integerDigits > 11) return false;
+  std::size_t fractionDigits = 0;
+  if (at < text.size() && text[at] == '.') {
+    for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++fractionDigits)
+      magnitude = magnitude * 10 + (text[at] - '0');
+    if (fractionDigits == 0 || fractionDigits > 4) return false;
+  }
+  if (at != text.size()) return false;
+  for (std::size_t k = fractionDigits; k < 4; ++k) magnitude *= 10;
+  const double exact = static_cast<double>(magnitude) / static_cast<double>(Currency::kScale);
+  out = {negative ? -magnitude : magnitude, negative ? -exact : exact};
+  return true;
 }
+
+// The Currency count and the full-precision value (NaN when the text is not
+// a number) of one item.
+ItemValue ReadItem(std::string_view text) {
+  ItemValue value{};
+  if (ReadPlainDecimal(text, value)) return value;
+  value.raw = ReadRawValue(text);
+  value.exact = value.raw == kMissingRaw ? std::numeric_limits<double>::quiet_NaN() : ReadLeadingNumber(text);
+  return value;
+}
+
 }  // namespace
 
 std::uint64_t ValueList::NextVersion() {
@@ -22,17 +62,34 @@ std::uint64_t ValueList::NextVersion() {
 
 void ValueList::setItem(std::size_t index, std::string_view text) {
   std::string& item = items_.at(index);
+  if (item == text) return;
   item.assign(text);
-  values_[index] = ReadRawValue(text);
-  numbers_[index] = ExactValue(text, values_[index]);
+  const ItemValue value = ReadItem(text);
+  values_[index] = value.raw;
+  numbers_[index] = value.exact;
   changed();
 }
 
 void ValueList::append(std::string_view text) {
   items_.emplace_back(text);
-  values_.push_back(ReadRawValue(text));
-  numbers_.push_back(ExactValue(text, values_.back()));
+  const ItemValue value = ReadItem(text);
+  values_.push_back(value.raw);
+  numbers_.push_back(value.exact);
   changed();
+}
+
+void ValueList::assign(std::vector<std::string>&& texts, std::size_t emptyAfter) {
+  clear();
+  const std::size_t total = texts.size() + emptyAfter;
+  values_.reserve(total);
+  numbers_.reserve(total);
+  for (const std::string& text : texts) {
+    const ItemValue value = ReadItem(text);
+    values_.push_back(value.raw);
+    numbers_.push_back(value.exact);
+  }
+  items_ = std::move(texts);
+  appendEmpty(emptyAfter);
 }
 
 void ValueList::appendEmpty(std::size_t howMany) {

@@ -20,6 +20,10 @@ class ValueList {
   void setItem(std::size_t index, std::string_view text);
   void append(std::string_view text);
   void appendEmpty(std::size_t howMany);
+  // Replaces the whole list with `texts` (moved in, not copied) followed by
+  // `emptyAfter` empty items: a read column becomes a list without a second
+  // copy of its strings.
+  void assign(std::vector<std::string>&& texts, std::size_t emptyAfter);
   // Drops the items from `count` on; nothing when there are no more.
   void truncate(std::size_t count);
   // Room for `count` items in all, so that filling a long list does not
@@ -36,9 +40,9 @@ class ValueList {
   // The same items read at full precision (the text as a double, not rounded
   // to four decimals); NaN where values() holds kMissingRaw.
   const std::vector<double>& numbers() const { return numbers_; }
-  // Changes with every change of the list, and no two lists (nor one list
-  // at two moments) share a value: figures computed from a list can be kept
-  // under it.
+  // Changes with every change of the list (storing an item's own text again
+  // is none), and no two lists (nor one list at two moments) share a value:
+  // figures computed from a list can be kept under it.
   std::uint64_t version() const { return version_; }
 
  private:

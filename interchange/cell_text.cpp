@@ -1,5 +1,6 @@
 #include "interchange/cell_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -114,9 +115,55 @@ bool IsGeneralNumberText(std::string_view s) {
   return intDigits + fracDigits <= 15;
 }
 
+namespace {
+
+// A plain decimal ("107.10", "-007.5") written without its superfluous zeros
+// and sign, when that is a general number text: it then names the same
+// value with at most 15 significant digits, which is what DoubleToText gives
+// back for the double nearest to it, without the cost of formatting one.
+bool CanonicalDecimal(std::string_view s, std::string& out) {
+  std::size_t at = 0;
+  const bool negative = !s.empty() && s[0] == '-';
+  at += negative ? 1 : 0;
+  std::size_t intStart = at;
+  while (at < s.size() && IsDigit(s[at])) ++at;
+  std::string_view integer = s.substr(intStart, at - intStart);
+  std::string_view fraction;
+  if (at < s.size() && s[at] == '.') {
+    std::size_t fracStart = ++at;
+    while (at < s.size() && IsDigit(s[at])) ++at;
+    fraction = s.substr(fracStart, at - fracStart);
+    if (fraction.empty()) return false;
+  }
+  if (integer.empty() || at != s.size()) return false;
+  integer.remove_prefix(std::min(integer.find_first_not_of('0'), integer.size()));
+  fraction = fraction.substr(0, fraction.find_last_not_of('0') + 1);
+  if (integer.empty() && fraction.empty()) {
+    out = "0";
+    return true;
+  }
+  out.clear();
+  if (negative) out += '-';
+  if (integer.empty()) {
+    out += '0';
+  } else {
+    out += integer;
+  }
+  if (!fraction.empty()) {
+    out += '.';
+    out += fraction;
+  }
+  return IsGeneralNumberText(out);
+}
+
+}  // namespace
+
 std::string NumberCellText(std::string_view stored) {
   if (IsGeneralNumberText(stored)) {
     return std::string(stored);
+  }
+  if (std::string canonical; CanonicalDecimal(stored, canonical)) {
+    return canonical;
   }
   std::string_view trimmed = stored;
   while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t' ||

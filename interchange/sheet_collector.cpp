@@ -51,8 +51,11 @@ void SheetCollector::ExpectRows(std::int64_t rows) {
   if (rows <= 0 || rows > maxRows_ || rows > kMaxSheetRow) {
     return;
   }
+  // A little room past the last row: a caller that pads the columns with a
+  // few empty rows (the window does) then keeps the storage it was handed.
+  constexpr std::size_t kRoomAfter = 32;
   for (std::vector<std::string>& column : sheet_.columns) {
-    column.reserve(static_cast<std::size_t>(rows));
+    column.reserve(static_cast<std::size_t>(rows) + kRoomAfter);
   }
 }
 

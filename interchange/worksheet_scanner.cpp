@@ -24,8 +24,27 @@ constexpr std::size_t kMalformed = static_cast<std::size_t>(-1);
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 std::string_view LocalName(std::string_view name) {
-  std::size_t colon = name.rfind(':');
-  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+  for (std::size_t at = name.size(); at > 0; --at) {
+    if (name[at - 1] == ':') {
+      return name.substr(at);
+    }
+  }
+  return name;
+}
+
+// name == wanted, compared inline: element names are a few bytes, and a
+// worksheet compares millions of them.
+template <std::size_t N>
+bool Named(std::string_view name, const char (&wanted)[N]) {
+  if (name.size() != N - 1) {
+    return false;
+  }
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    if (name[i] != wanted[i]) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string_view Trim(std::string_view text) {
@@ -48,6 +67,71 @@ CellType CellTypeOf(std::string_view t) {
   return CellType::Other;
 }
 
+// The first `c` in [from, to), or nullptr. Most texts and tags of a sheet
+// are a few bytes long, too short to pay for a call to memchr.
+const char* FindByte(const char* from, const char* to, char c) {
+  const char* near = from + std::min<std::ptrdiff_t>(to - from, 16);
+  for (; from < near; ++from) {
+    if (*from == c) {
+      return from;
+    }
+  }
+  return from < to ? static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(to - from))) : nullptr;
+}
+
+// High bit of each byte of `word` that equals `c`.
+std::uint64_t BytesEqual(std::uint64_t word, char c) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+  const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// True when `text` holds no '<' and no apostrophe and an even number of
+// double quotes; eight bytes at a time, as tags are scanned millions of times.
+bool PlainQuotesPairUp(std::string_view text) {
+  std::size_t at = 0;
+  int quotes = 0;
+  std::uint64_t stray = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + at, sizeof word);
+    // One high bit per quote: gathered into the top byte, they add up.
+    quotes += static_cast<int>(((BytesEqual(word, '"') >> 7) * 0x0101010101010101) >> 56);
+    stray |= BytesEqual(word, '\'') | BytesEqual(word, '<');
+  }
+  for (; at < text.size(); ++at) {
+    quotes += text[at] == '"' ? 1 : 0;
+    stray |= (text[at] == '\'' || text[at] == '<') ? 1 : 0;
+  }
+  return stray == 0 && quotes % 2 == 0;
+}
+
+// A row number of a reference or an r attribute: decimal digits only, 1 to
+// kMaxSheetRow.
+bool ParseRowNumber(std::string_view digits, std::int64_t& row) {
+  if (digits.empty()) {
+    return false;
+  }
+  std::size_t at = 0;
+  while (at + 1 < digits.size() && digits[at] == '0') ++at;
+  if (digits.size() - at > 7) {  // kMaxSheetRow has 7 digits
+    return false;
+  }
+  std::int64_t number = 0;
+  for (; at < digits.size(); ++at) {
+    if (digits[at] < '0' || digits[at] > '9') {
+      return false;
+    }
+    number = number * 10 + (digits[at] - '0');
+  }
+  if (number < 1 || number > kMaxSheetRow) {
+    return false;
+  }
+  row = number;
+  return true;
+}
+
 // Splits a part into markup and character data, one buffer at a time.
 class Tokenizer {
  public:
@@ -56,12 +140,16 @@ class Tokenizer {
 
   // Feeds the part to `handler` until it is done; a part that ends first is
   // Corrupt, a kept text longer than maxTextBytes TooMuchText.
-  WorkbookError Run(MarkupHandler& handler);
+  // A template over the handler, so that calls to a final handler class are
+  // direct: a worksheet makes millions of them.
+  template <typename Handler>
+  WorkbookError Run(Handler& handler);
 
  private:
   bool Refill();
   std::size_t MarkupLength() const;
-  WorkbookError HandleMarkup(std::string_view markup, MarkupHandler& handler);
+  template <typename Handler>
+  WorkbookError HandleMarkup(std::string_view markup, Handler& handler);
   WorkbookError CheckLength(const std::string& text) const {
     return text.size() > maxTextBytes_ ? WorkbookError::TooMuchText : WorkbookError::None;
   }
@@ -301,6 +389,17 @@ std::size_t Tokenizer::MarkupLength() const {
     }
     return kMalformed;  // document type declarations have no place in a worksheet
   }
+  // Most tags hold neither '<' nor an apostrophe and have their '>' outside
+  // the double-quoted values: then the first '>' ends them when the quotes
+  // before it pair up. Only other tags take the walk below.
+  if (const char* found = FindByte(p + 1, p + available.size(), '>')) {
+    std::size_t gt = static_cast<std::size_t>(found - p);
+    if (PlainQuotesPairUp(available.substr(1, gt - 1))) {
+      return gt + 1;
+    }
+  } else {
+    return kIncomplete;
+  }
   for (std::size_t i = 1; i < available.size(); ++i) {
     char c = available[i];
     if (c == '>') {
@@ -319,7 +418,8 @@ std::size_t Tokenizer::MarkupLength() const {
   return kIncomplete;
 }
 
-WorkbookError Tokenizer::Run(MarkupHandler& handler) {
+template <typename Handler>
+WorkbookError Tokenizer::Run(Handler& handler) {
   if (!Refill()) {
     return WorkbookError::Corrupt;
   }
@@ -332,8 +432,8 @@ WorkbookError Tokenizer::Run(MarkupHandler& handler) {
     // measured against its limit rather than held whole first.
     std::size_t textEnd = 0;
     for (;;) {
-      const void* lt = std::memchr(buffer_.data() + pos_, '<', end_ - pos_);
-      textEnd = lt != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lt) - buffer_.data()) : end_;
+      const char* lt = FindByte(buffer_.data() + pos_, buffer_.data() + end_, '<');
+      textEnd = lt != nullptr ? static_cast<std::size_t>(lt - buffer_.data()) : end_;
       if (lt == nullptr && textEnd > pos_) {
         // Leaves a reference or a "\r\n" the buffer cuts in two for the next round.
         std::string_view tail(buffer_.data() + pos_, end_ - pos_);
@@ -383,8 +483,9 @@ WorkbookError Tokenizer::Run(MarkupHandler& handler) {
   }
 }
 
-WorkbookError Tokenizer::HandleMarkup(std::string_view markup, MarkupHandler& handler) {
-  if (markup[1] == '?' || markup.substr(0, 4) == "<!--") {
+template <typename Handler>
+WorkbookError Tokenizer::HandleMarkup(std::string_view markup, Handler& handler) {
+  if (markup[1] == '?' || (markup[1] == '!' && markup.substr(0, 4) == "<!--")) {
     return WorkbookError::None;
   }
   if (markup[1] == '!') {  // CDATA
@@ -408,10 +509,10 @@ WorkbookError Tokenizer::HandleMarkup(std::string_view markup, MarkupHandler& ha
 WorkbookError WorksheetHandler::Start(std::string_view name, std::string_view attributes,
                                       bool selfClosing) {
   if (!inSheetData_) {
-    if (name == "sheetData") {
+    if (Named(name, "sheetData")) {
       inSheetData_ = true;
       done_ = selfClosing;
-    } else if (name == "dimension") {
+    } else if (Named(name, "dimension")) {
       std::optional<std::string_view> ref = FindAttribute(attributes, "ref");
       if (ref) {
         std::string_view last = *ref;
@@ -427,24 +528,19 @@ WorkbookError WorksheetHandler::Start(std::string_view name, std::string_view at
     }
     return WorkbookError::None;
   }
-  if (name == "row") {
+  if (Named(name, "row")) {
     std::optional<std::string_view> r = FindAttribute(attributes, "r");
     if (r) {
-      std::string_view digits = Trim(*r);
-      std::int64_t row = 0;
-      std::from_chars_result result = std::from_chars(digits.data(), digits.data() + digits.size(), row);
-      if (digits.empty() || result.ec != std::errc() || result.ptr != digits.data() + digits.size() ||
-          row < 1 || row > kMaxSheetRow) {
+      if (!ParseRowNumber(Trim(*r), row_)) {
         return WorkbookError::Corrupt;
       }
-      row_ = row;
     } else {
       ++row_;
     }
     column_ = 0;
     return WorkbookError::None;
   }
-  if (name == "c") {
+  if (Named(name, "c")) {
     WorkbookError error = StartCell(attributes);
     if (error == WorkbookError::None && selfClosing) {
       error = FinishCell();
@@ -452,20 +548,20 @@ WorkbookError WorksheetHandler::Start(std::string_view name, std::string_view at
     return error;
   }
   if (!inCell_ || selfClosing) {
-    if (inCell_ && name == "v") {
+    if (inCell_ && Named(name, "v")) {
       hasValue_ = true;
     }
     return WorkbookError::None;
   }
-  if (name == "v") {
+  if (Named(name, "v")) {
     inValue_ = true;
     hasValue_ = true;
-  } else if (name == "is") {
+  } else if (Named(name, "is")) {
     inInline_ = true;
     hasValue_ = true;
-  } else if (name == "t") {
+  } else if (Named(name, "t")) {
     inInlineText_ = inInline_;
-  } else if (name == "rPh") {
+  } else if (Named(name, "rPh")) {
     inPhonetic_ = true;
   }
   return WorkbookError::None;
@@ -475,18 +571,18 @@ WorkbookError WorksheetHandler::End(std::string_view name) {
   if (!inSheetData_) {
     return WorkbookError::None;
   }
-  if (name == "sheetData") {
+  if (Named(name, "sheetData")) {
     done_ = true;
-  } else if (name == "c") {
+  } else if (Named(name, "c")) {
     return inCell_ ? FinishCell() : WorkbookError::None;
-  } else if (name == "v") {
+  } else if (Named(name, "v")) {
     inValue_ = false;
-  } else if (name == "is") {
+  } else if (Named(name, "is")) {
     inInline_ = false;
     inInlineText_ = false;
-  } else if (name == "t") {
+  } else if (Named(name, "t")) {
     inInlineText_ = false;
-  } else if (name == "rPh") {
+  } else if (Named(name, "rPh")) {
     inPhonetic_ = false;
   }
   return WorkbookError::None;
@@ -745,10 +841,11 @@ std::optional<std::string_view> FindAttribute(std::string_view attributes, std::
       return std::nullopt;
     }
     char quote = attributes[at++];
-    std::size_t close = attributes.find(quote, at);
-    if (close == std::string_view::npos) {
+    const char* found = FindByte(attributes.data() + at, attributes.data() + attributes.size(), quote);
+    if (found == nullptr) {
       return std::nullopt;
     }
+    std::size_t close = static_cast<std::size_t>(found - attributes.data());
     if (name == wanted) {
       return attributes.substr(at, close - at);
     }
@@ -758,7 +855,8 @@ std::optional<std::string_view> FindAttribute(std::string_view attributes, std::
 }
 
 bool AppendCharacterData(std::string& out, std::string_view text) {
-  if (text.find_first_of("&\r") == std::string_view::npos) {
+  // A plain loop: find_first_of would call memchr once per character.
+  if (std::none_of(text.begin(), text.end(), [](char c) { return c == '&' || c == '\r'; })) {
     out.append(text);
     return true;
   }
@@ -833,12 +931,8 @@ bool ParseCellReference(std::string_view reference, std::int64_t& column, std::i
   }
   std::int64_t number = 0;
   std::string_view digits = reference.substr(at);
-  if (!digits.empty()) {
-    std::from_chars_result result = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (digits.empty() || result.ec != std::errc() || result.ptr != digits.data() + digits.size() ||
-        number < 1 || number > kMaxSheetRow) {
-      return false;
-    }
+  if (!digits.empty() && !ParseRowNumber(digits, number)) {
+    return false;
   }
   column = letters;
   row = number;

@@ -163,5 +163,19 @@ TEST(SummarizeGroup, RandomDataAgreeWithTheTextbookFormulas) {
   }
 }
 
+TEST(SummarizeGroup, FollowsEveryChangeOfTheList) {
+  // A summary kept for one state of the list must not answer for the next.
+  ValueList list = ListOf({"1", "2", "3"});
+  EXPECT_EQ(SummarizeGroup(list).meanText, "2");
+  EXPECT_EQ(SummarizeGroup(list).meanText, "2");
+  list.setItem(2, "6");
+  EXPECT_EQ(SummarizeGroup(list).meanText, "3");
+  list.append("");
+  list.setItem(3, "11");
+  const GroupSummary summary = SummarizeGroup(list);
+  EXPECT_EQ(summary.n, 4);
+  EXPECT_EQ(summary.meanText, "5");
+}
+
 }  // namespace
 }  // namespace kelvasta

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "stats/number_reading.h"
 #include "stats/raw_value.h"
 #include "tests/stats/case_table.h"
 
@@ -78,4 +79,50 @@ TEST(ValueList, NumbersKeepTheFullPrecisionOfTheText) {
 }
 
 }  // namespace
+
+TEST(ValueList, PlainDecimalsReadAsTheFullReadingsDo) {
+  // Each text's count and value must be what ReadRawValue and
+  // ReadLeadingNumber give, bit for bit (the sign of zero too), whether the
+  // list reads it by its short path or not.
+  for (const char* text : {"107.1", "-0", "-0.0", "-0.5", "0.0001", "007.50", "99999999999.9999",
+                           "-12345678901.1234", "123456789012.5", "1.23456", "5.", ".5", "+5", "1 2", "0.1",
+                           "3", "-"}) {
+    ValueList list;
+    list.append(text);
+    const std::int64_t raw = ReadRawValue(text);
+    EXPECT_EQ(list.values()[0], raw) << text;
+    if (raw == kMissingRaw) {
+      EXPECT_TRUE(std::isnan(list.numbers()[0])) << text;
+      continue;
+    }
+    const double exact = ReadLeadingNumber(text);
+    EXPECT_EQ(list.numbers()[0], exact) << text;
+    EXPECT_EQ(std::signbit(list.numbers()[0]), std::signbit(exact)) << text;
+  }
+}
+
+TEST(ValueList, AssignTakesTheTextsAndPadsWithEmptyItems) {
+  ValueList list;
+  list.append("9");
+  const std::uint64_t before = list.version();
+  std::vector<std::string> texts{"1.5", "x", "", "-2"};
+  list.assign(std::move(texts), 2);
+  EXPECT_EQ(list.items(), (std::vector<std::string>{"1.5", "x", "", "-2", "", ""}));
+  EXPECT_EQ(list.values(), (std::vector<std::int64_t>{15000, kMissingRaw, kMissingRaw, -20000, kMissingRaw, kMissingRaw}));
+  EXPECT_EQ(list.numbers()[3], -2.0);
+  EXPECT_TRUE(std::isnan(list.numbers()[5]));
+  EXPECT_NE(list.version(), before);
+}
+
+TEST(ValueList, StoringTheSameTextAgainIsNoChange) {
+  ValueList list;
+  list.append("4");
+  const std::uint64_t first = list.version();
+  list.setItem(0, "4");
+  EXPECT_EQ(list.version(), first) << "figures kept under the version stay valid";
+  list.setItem(0, "4.0");
+  EXPECT_NE(list.version(), first);
+  EXPECT_EQ(list.values()[0], 40000);
+}
+
 }  // namespace kelvasta

@@ -38,6 +38,12 @@ TEST(NumberCellText, StoredNumbersReadAsTheGeneralText) {
       {"not a number", "abc", "abc", "kept unchanged"},
       {"overflow", "1e999", "1e999", "not a finite double: kept unchanged"},
       {"empty", "", "", "nothing stored"},
+      {"leading zeros", "007.50", "7.5", "no leading zeros in the general form"},
+      {"negative zero decimal", "-0.00", "0", "zero has no sign"},
+      {"small with zeros", "0.000100", "0.0001", "exponent -4 is still plain"},
+      {"smaller with zeros", "0.0000100", "1E-05", "exponent -5 is written in E form"},
+      {"sixteen digits with zeros", "1234567890123456.0", "1.23456789012346E+15", "E form from exponent 15"},
+      {"trailing point", "3.", "3", "from_chars reads it as 3"},
   };
   ForEachCase(cases, [](const StoredNumberCase& c) { EXPECT_EQ(NumberCellText(c.stored), c.text); });
 }

@@ -79,6 +79,11 @@ TEST(XlsxReader, CellsAsTheirWritersStoreThem) {
        "<c r='B1' t='inlineStr'><is><t><![CDATA[<raw> & text]]></t></is></c></row><?pi data?>"
        "<row r=\"2\" spans=\"1:2\"><c r=\"A2\" t=\"inlineStr\"><is><t>a\r\nb</t></is></c></row>",
        "", {{"12.5", "a\nb"}, {"<raw> & text", ""}}, "XML: CDATA, comments, single quotes, line ends"},
+      {"tag punctuation",
+       "<row r=\"1\" note=\"a>b\" other='\">'><c r=\"A1\" x=\">\"><v>1</v></c><c r='B1' y=\"'>\"><v>2</v></c></row>"
+       "<row r=\"0002\"><c r=\"A002\" t=\"n\"><v>107.10</v></c><c r=\"B2\"><v>-0.00</v></c></row>",
+       "", {{"1", "107.1"}, {"2", "0"}},
+       "XML: a '>' inside double- or single-quoted values does not end the tag; leading zeros in row numbers"},
       {"empty sheet", "", "", {{}, {}}, "no rows"},
   };
   ForEachCase(cases, [](const SheetCase& c) {
@@ -188,6 +193,11 @@ TEST(XlsxReader, PackagesThatAreNotReadableWorkbooks) {
        WorkbookError::Corrupt, "shared string 3 of 1"},
       {"row zero", MinimalXlsx("<row r=\"0\"><c><v>1</v></c></row>"), WorkbookError::Corrupt, "rows start at 1"},
       {"bad reference", MinimalXlsx("<row><c r=\"1A\"><v>1</v></c></row>"), WorkbookError::Corrupt, "not a cell"},
+      {"negative row", MinimalXlsx("<row r=\"-1\"><c><v>1</v></c></row>"), WorkbookError::Corrupt, "no sign in a row number"},
+      {"row past the last", MinimalXlsx("<row r=\"99999999999999999999\"><c><v>1</v></c></row>"),
+       WorkbookError::Corrupt, "beyond 1,048,576 and beyond 64 bits"},
+      {"tag inside a tag", MinimalXlsx("<row r=\"1\" <c><v>1</v></c></row>"), WorkbookError::Corrupt,
+       "'<' outside quotes in markup"},
       {"bad entity", MinimalXlsx("<row><c><v>&bogus;</v></c></row>"), WorkbookError::Corrupt, "undefined entity"},
       {"document type", doctype, WorkbookError::Corrupt, "no DTDs in a worksheet"},
       {"broken relationships", noRels, WorkbookError::Corrupt, "unfinished XML"},
