@@ -1,6 +1,11 @@
 #include "interchange/sheet_collector.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <system_error>
 #include <utility>
 
 namespace kelvasta {
@@ -54,10 +59,68 @@ void SheetCollector::ExpectRows(std::int64_t rows) {
   // A little room past the last row: a caller that pads the columns with a
   // few empty rows (the window does) then keeps the storage it was handed.
   constexpr std::size_t kRoomAfter = 32;
+  StopPrefault();
   for (std::vector<std::string>& column : sheet_.columns) {
     column.reserve(static_cast<std::size_t>(rows) + kRoomAfter);
   }
+  Prefault();
 }
+
+// A million rows of cells are tens of megabytes that the kernel would hand
+// over page by page, zeroing each on the reading thread as the cells reach
+// it. Asking for them up front on another thread takes that off the read.
+// Only the reserved storage is touched, and never its contents, so this
+// may run while cells are written; storage about to be given up waits for
+// it to stop (StopPrefault). A preview, which stops after a few rows, and
+// storage past what a read may hold are left alone.
+void SheetCollector::Prefault() {
+#if defined(MADV_POPULATE_WRITE)
+  std::vector<std::pair<char*, std::size_t>> ranges;
+  std::size_t total = 0;
+  for (std::vector<std::string>& column : sheet_.columns) {
+    const std::size_t bytes = column.capacity() * sizeof(std::string);
+    ranges.emplace_back(reinterpret_cast<char*>(column.data()), bytes);
+    total += bytes;
+  }
+  if (stopRow_ != INT64_MAX || total > limits_.maxHeldBytes) {
+    return;
+  }
+  stopPrefault_ = false;
+  try {
+    prefault_ = std::thread([this, ranges = std::move(ranges)] {
+      // A chunk of every column in turn, as the rows fill them together.
+      constexpr std::size_t kChunk = std::size_t{1} << 20;
+      const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+      for (std::size_t offset = 0;; offset += kChunk) {
+        bool more = false;
+        for (const auto& [data, bytes] : ranges) {
+          if (stopPrefault_.load(std::memory_order_relaxed)) return;
+          if (offset >= bytes) continue;
+          more = true;
+          // Whole pages inside the range only: the ends belong to the heap.
+          const auto first = (reinterpret_cast<std::uintptr_t>(data + offset) + page - 1) & ~(page - 1);
+          const auto last = reinterpret_cast<std::uintptr_t>(data + std::min(bytes, offset + kChunk)) & ~(page - 1);
+          if (first < last) {
+            ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+          }
+        }
+        if (!more) return;
+      }
+    });
+  } catch (const std::system_error&) {
+    // Without a thread the pages come as the cells are written.
+  }
+#endif
+}
+
+void SheetCollector::StopPrefault() {
+  if (prefault_.joinable()) {
+    stopPrefault_ = true;
+    prefault_.join();
+  }
+}
+
+SheetCollector::~SheetCollector() { StopPrefault(); }
 
 WorkbookError SheetCollector::Check(std::int64_t row, std::int64_t column) {
   if (row < 1 || row > kMaxSheetRow || column < 1 || column > kMaxSheetColumn) {
@@ -90,6 +153,9 @@ WorkbookError SheetCollector::Add(std::int64_t row, std::int64_t column, std::st
   std::vector<std::string>& cells =
       sheet_.columns[static_cast<std::size_t>(slotOf_[static_cast<std::size_t>(column - 1)])];
   auto index = static_cast<std::size_t>(row - 1);
+  if (index >= cells.capacity()) {
+    StopPrefault();  // the storage is about to move
+  }
   if (index == cells.size()) {
     cells.emplace_back(text);
     return WorkbookError::None;
@@ -106,6 +172,7 @@ WorkbookError SheetCollector::MarkUsed(std::int64_t row, std::int64_t column) {
 }
 
 SheetColumns SheetCollector::Finish() {
+  StopPrefault();
   for (std::vector<std::string>& column : sheet_.columns) {
     column.resize(static_cast<std::size_t>(sheet_.lastUsedRow));
   }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -23,6 +25,9 @@ class SheetCollector {
   SheetCollector(int columnCount, std::int64_t maxRows, const ReadLimits& limits = {});
   // Keeps the given distinct 1-based columns, in this order.
   SheetCollector(const std::vector<std::int64_t>& columns, std::int64_t maxRows, const ReadLimits& limits = {});
+  ~SheetCollector();
+  SheetCollector(const SheetCollector&) = delete;
+  SheetCollector& operator=(const SheetCollector&) = delete;
 
   // Which worksheet a reader takes (0-based among the worksheets; the first
   // unless chosen), and whether it lists the names of all of them.
@@ -52,7 +57,8 @@ class SheetCollector {
   WorkbookError HoldText(std::size_t bytes);
 
   // The sheet announces about this many rows (its dimension): storage for
-  // them is reserved when they fit within maxRows.
+  // them is reserved when they fit within maxRows, and its pages are made
+  // ready on a helper thread while the cells are read.
   void ExpectRows(std::int64_t rows);
 
   // True when the text of a cell in this column is kept.
@@ -78,6 +84,8 @@ class SheetCollector {
 
  private:
   WorkbookError Check(std::int64_t row, std::int64_t column);
+  void Prefault();
+  void StopPrefault();
 
   std::vector<int> slotOf_;  // by column - 1: the index in sheet_.columns, or -1
   std::int64_t maxRows_;
@@ -89,6 +97,8 @@ class SheetCollector {
   ReadLimits limits_;
   std::size_t held_ = 0;
   SheetColumns sheet_;
+  std::thread prefault_;
+  std::atomic<bool> stopPrefault_ = false;
 };
 
 }  // namespace kelvasta

@@ -157,6 +157,52 @@ TEST(XlsxReader, LastUsedRowAndTheRowLimitCountEveryColumn) {
   EXPECT_EQ(styled.sheet.lastUsedRow, 1);
 }
 
+TEST(XlsxReader, QuotedGreaterThanAtEveryOffsetOfATag) {
+  // Tags are scanned in blocks of bytes: a '>' inside a value, an apostrophe
+  // or a quote may fall anywhere in a block, or on the last byte before one.
+  for (std::size_t pad = 0; pad < 40; ++pad) {
+    const std::string fill(pad, 'x');
+    const std::string sheet =
+        "<row r=\"1\" a=\"" + fill + ">\"><c r=\"A1\" b='" + fill + "\">'><v>1</v></c>"
+        "<c r=\"B1\" " + fill + "=\"\"><v>2</v></c></row>";
+    ReadResult read = ReadZip(MinimalXlsx(sheet));
+    ASSERT_EQ(read.error, WorkbookError::None) << pad;
+    EXPECT_EQ(read.sheet.columns, (Columns{{"1"}, {"2"}})) << pad;
+    EXPECT_EQ(ReadZip(MinimalXlsx("<row r=\"1\" " + fill + " <c/></row>")).error, WorkbookError::Corrupt) << pad;
+  }
+}
+
+TEST(XlsxReader, DimensionsThatDoNotMatchTheRows) {
+  struct DimensionCase {
+    const char* name;
+    std::string dimension;
+    int rows;
+    const char* source;
+  };
+  std::vector<DimensionCase> cases{
+      {"fewer rows than announced", "A1:B100000", 3, "storage reserved for rows that never come"},
+      {"more rows than announced", "A1:B2", 300, "the reserved storage is outgrown"},
+      {"whole sheet announced, nothing there", "A1:XFD1048576", 0, "a sheet of formatting only"},
+      {"announced past the read's limit", "A1:B9999999", 5, "not a row number: nothing reserved"},
+  };
+  ForEachCase(cases, [](const DimensionCase& c) {
+    std::string rows;
+    for (int r = 1; r <= c.rows; ++r) {
+      rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>" + std::to_string(r) +
+              "</v></c></row>";
+    }
+    ZipEntries entries = MinimalXlsx("");
+    Replace(entries, "xl/worksheets/sheet1.xml",
+            "<worksheet><dimension ref=\"" + c.dimension + "\"/><sheetData>" + rows + "</sheetData></worksheet>");
+    ReadResult read = ReadZip(entries, 2, 1048576);
+    ASSERT_EQ(read.error, WorkbookError::None);
+    ASSERT_EQ(read.sheet.lastUsedRow, c.rows);
+    for (int r = 1; r <= c.rows; ++r) {
+      ASSERT_EQ(read.sheet.columns[0][static_cast<std::size_t>(r - 1)], std::to_string(r));
+    }
+  });
+}
+
 struct DamageCase {
   const char* name;
   ZipEntries entries;
