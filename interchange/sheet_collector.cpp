@@ -9,6 +9,13 @@
 #include <utility>
 
 namespace kelvasta {
+namespace {
+
+// Room reserved past the announced rows: a caller that pads the columns with
+// a few empty rows (the window does) then keeps the storage it was handed.
+constexpr std::size_t kRoomAfterRows = 32;
+
+}  // namespace
 
 SheetCollector::SheetCollector(int columnCount, std::int64_t maxRows, const ReadLimits& limits)
     : maxRows_(maxRows), limits_(limits) {
@@ -56,12 +63,9 @@ void SheetCollector::ExpectRows(std::int64_t rows) {
   if (rows <= 0 || rows > maxRows_ || rows > kMaxSheetRow) {
     return;
   }
-  // A little room past the last row: a caller that pads the columns with a
-  // few empty rows (the window does) then keeps the storage it was handed.
-  constexpr std::size_t kRoomAfter = 32;
   StopPrefault();
   for (std::vector<std::string>& column : sheet_.columns) {
-    column.reserve(static_cast<std::size_t>(rows) + kRoomAfter);
+    column.reserve(static_cast<std::size_t>(rows) + kRoomAfterRows);
   }
   Prefault();
 }
@@ -175,6 +179,11 @@ SheetColumns SheetCollector::Finish() {
   StopPrefault();
   for (std::vector<std::string>& column : sheet_.columns) {
     column.resize(static_cast<std::size_t>(sheet_.lastUsedRow));
+    // Storage for far more rows than came (a dimension that overstates the
+    // sheet) is given back: faulted in, it would stay resident with the list.
+    if (column.capacity() / 2 > column.size() + kRoomAfterRows) {
+      column.shrink_to_fit();
+    }
   }
   return std::move(sheet_);
 }

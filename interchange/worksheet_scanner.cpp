@@ -65,13 +65,13 @@ std::string_view Trim(std::string_view text) {
 enum class CellType { Number, Shared, Inline, FormulaText, Boolean, Error, Date, Other };
 
 CellType CellTypeOf(std::string_view t) {
-  if (t == "n") return CellType::Number;
-  if (t == "s") return CellType::Shared;
-  if (t == "inlineStr") return CellType::Inline;
-  if (t == "str") return CellType::FormulaText;
-  if (t == "b") return CellType::Boolean;
-  if (t == "e") return CellType::Error;
-  if (t == "d") return CellType::Date;
+  if (Named(t, "n")) return CellType::Number;
+  if (Named(t, "s")) return CellType::Shared;
+  if (Named(t, "inlineStr")) return CellType::Inline;
+  if (Named(t, "str")) return CellType::FormulaText;
+  if (Named(t, "b")) return CellType::Boolean;
+  if (Named(t, "e")) return CellType::Error;
+  if (Named(t, "d")) return CellType::Date;
   return CellType::Other;
 }
 
@@ -85,6 +85,38 @@ const char* FindByte(const char* from, const char* to, char c) {
     }
   }
   return from < to ? static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(to - from))) : nullptr;
+}
+
+// Hands each attribute's name and raw value to visit(name, value), in
+// order, while it returns true; stops at the first malformed attribute.
+template <typename Visit>
+void ForEachAttribute(std::string_view attributes, Visit visit) {
+  std::size_t at = 0;
+  while (at < attributes.size()) {
+    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
+    std::size_t nameStart = at;
+    while (at < attributes.size() && attributes[at] != '=' && !IsSpace(attributes[at])) ++at;
+    std::string_view name = attributes.substr(nameStart, at - nameStart);
+    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
+    if (at >= attributes.size() || attributes[at] != '=') {
+      return;
+    }
+    ++at;
+    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
+    if (at >= attributes.size() || (attributes[at] != '"' && attributes[at] != '\'')) {
+      return;
+    }
+    char quote = attributes[at++];
+    const char* found = FindByte(attributes.data() + at, attributes.data() + attributes.size(), quote);
+    if (found == nullptr) {
+      return;
+    }
+    std::size_t close = static_cast<std::size_t>(found - attributes.data());
+    if (!visit(name, attributes.substr(at, close - at))) {
+      return;
+    }
+    at = close + 1;
+  }
 }
 
 // The length of the tag `p` starts (p[0] is '<') when it is plain: no '<'
@@ -606,7 +638,21 @@ WorkbookError WorksheetHandler::End(std::string_view name) {
 WorkbookError WorksheetHandler::StartCell(std::string_view attributes) {
   std::int64_t column = column_ + 1;
   std::int64_t row = row_;
-  if (std::optional<std::string_view> r = FindAttribute(attributes, "r")) {
+  // One walk over the attributes for the three a cell may have.
+  std::optional<std::string_view> r;
+  std::optional<std::string_view> t;
+  std::optional<std::string_view> style;
+  ForEachAttribute(attributes, [&](std::string_view name, std::string_view value) {
+    if (!r && Named(name, "r")) {
+      r = value;
+    } else if (!t && Named(name, "t")) {
+      t = value;
+    } else if (!style && Named(name, "s")) {
+      style = value;
+    }
+    return !(r && t && style);
+  });
+  if (r) {
     std::int64_t referencedRow = 0;
     if (!ParseCellReference(Trim(*r), column, referencedRow)) {
       return WorkbookError::Corrupt;
@@ -622,11 +668,10 @@ WorkbookError WorksheetHandler::StartCell(std::string_view attributes) {
   column_ = column;
   cellRow_ = row;
   cellColumn_ = column;
-  std::optional<std::string_view> t = FindAttribute(attributes, "t");
   type_ = t ? CellTypeOf(Trim(*t)) : CellType::Number;
   dateKind_ = DateKind::None;
   if (!styleDates_.empty() && type_ == CellType::Number) {
-    if (std::optional<std::string_view> style = FindAttribute(attributes, "s")) {
+    if (style) {
       std::string_view digits = Trim(*style);
       std::size_t index = 0;
       std::from_chars_result result = std::from_chars(digits.data(), digits.data() + digits.size(), index);
@@ -840,33 +885,14 @@ class Utf8Recoder {
 }  // namespace
 
 std::optional<std::string_view> FindAttribute(std::string_view attributes, std::string_view wanted) {
-  std::size_t at = 0;
-  while (at < attributes.size()) {
-    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
-    std::size_t nameStart = at;
-    while (at < attributes.size() && attributes[at] != '=' && !IsSpace(attributes[at])) ++at;
-    std::string_view name = attributes.substr(nameStart, at - nameStart);
-    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
-    if (at >= attributes.size() || attributes[at] != '=') {
-      return std::nullopt;
-    }
-    ++at;
-    while (at < attributes.size() && IsSpace(attributes[at])) ++at;
-    if (at >= attributes.size() || (attributes[at] != '"' && attributes[at] != '\'')) {
-      return std::nullopt;
-    }
-    char quote = attributes[at++];
-    const char* found = FindByte(attributes.data() + at, attributes.data() + attributes.size(), quote);
-    if (found == nullptr) {
-      return std::nullopt;
-    }
-    std::size_t close = static_cast<std::size_t>(found - attributes.data());
+  std::optional<std::string_view> value;
+  ForEachAttribute(attributes, [&](std::string_view name, std::string_view raw) {
     if (SameText(name, wanted)) {
-      return attributes.substr(at, close - at);
+      value = raw;
     }
-    at = close + 1;
-  }
-  return std::nullopt;
+    return !value;
+  });
+  return value;
 }
 
 bool AppendCharacterData(std::string& out, std::string_view text) {
