@@ -294,12 +294,20 @@ void BM_ImportMillionRowXlsxIntoWindow(benchmark::State& state) {
   const std::string path = Files().xlsx();
   long before = StatusKb("VmRSS:");
   ResetPeakMemory();
+  double firstPeak = 0;
   for (auto _ : state) {
     desktop.queueAnswer(QString::fromStdString(path));
     window.ImportFromSpreadsheet();
+    if (firstPeak == 0) {
+      state.PauseTiming();
+      firstPeak = static_cast<double>(StatusKb("VmHWM:") - before) / 1024.0;
+      state.ResumeTiming();
+    }
   }
   if (window.storage().List1().count() != std::size_t(kXlsxRows) + 14) state.SkipWithError("import incomplete");
+  // The later imports also hold the lists they replace, for the undo.
   state.counters["peak_rss_mb"] = static_cast<double>(StatusKb("VmHWM:") - before) / 1024.0;
+  state.counters["first_import_peak_rss_mb"] = firstPeak;
 }
 BENCHMARK(BM_ImportMillionRowXlsxIntoWindow)->Unit(benchmark::kMillisecond)->Iterations(2);
 
