@@ -55,6 +55,13 @@ ItemValue ReadItem(std::string_view text) {
 
 }  // namespace
 
+std::vector<double>& ValueList::writableNumbers() {
+  // Held elsewhere too (a copy of the list, a computation on another
+  // thread): those keep the values as they were.
+  if (numbers_.use_count() > 1) numbers_ = std::make_shared<std::vector<double>>(*numbers_);
+  return *numbers_;
+}
+
 std::uint64_t ValueList::NextVersion() {
   static std::atomic<std::uint64_t> last{0};
   return ++last;
@@ -66,7 +73,7 @@ void ValueList::setItem(std::size_t index, std::string_view text) {
   item.assign(text);
   const ItemValue value = ReadItem(text);
   values_[index] = value.raw;
-  numbers_[index] = value.exact;
+  writableNumbers()[index] = value.exact;
   changed();
 }
 
@@ -74,7 +81,7 @@ void ValueList::append(std::string_view text) {
   items_.emplace_back(text);
   const ItemValue value = ReadItem(text);
   values_.push_back(value.raw);
-  numbers_.push_back(value.exact);
+  writableNumbers().push_back(value.exact);
   changed();
 }
 
@@ -82,11 +89,12 @@ void ValueList::assign(std::vector<std::string>&& texts, std::size_t emptyAfter)
   clear();
   const std::size_t total = texts.size() + emptyAfter;
   values_.reserve(total);
-  numbers_.reserve(total);
+  std::vector<double>& numbers = writableNumbers();
+  numbers.reserve(total);
   for (const std::string& text : texts) {
     const ItemValue value = ReadItem(text);
     values_.push_back(value.raw);
-    numbers_.push_back(value.exact);
+    numbers.push_back(value.exact);
   }
   items_ = std::move(texts);
   appendEmpty(emptyAfter);
@@ -95,7 +103,7 @@ void ValueList::assign(std::vector<std::string>&& texts, std::size_t emptyAfter)
 void ValueList::appendEmpty(std::size_t howMany) {
   items_.resize(items_.size() + howMany);
   values_.resize(values_.size() + howMany, kMissingRaw);
-  numbers_.resize(numbers_.size() + howMany, std::numeric_limits<double>::quiet_NaN());
+  writableNumbers().resize(numbers_->size() + howMany, std::numeric_limits<double>::quiet_NaN());
   changed();
 }
 
@@ -103,7 +111,7 @@ void ValueList::truncate(std::size_t count) {
   if (count >= items_.size()) return;
   items_.resize(count);
   values_.resize(count);
-  numbers_.resize(count);
+  writableNumbers().resize(count);
   changed();
 }
 
@@ -112,7 +120,7 @@ void ValueList::truncate(std::size_t count) {
 void ValueList::clear() {
   items_ = std::vector<std::string>();
   values_ = std::vector<std::int64_t>();
-  numbers_ = std::vector<double>();
+  numbers_ = std::make_shared<std::vector<double>>();
   changed();
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,7 @@ class ValueList {
   void reserve(std::size_t count) {
     items_.reserve(count);
     values_.reserve(count);
-    numbers_.reserve(count);
+    writableNumbers().reserve(count);
   }
   void clear();
   const std::vector<std::string>& items() const { return items_; }
@@ -39,7 +40,11 @@ class ValueList {
   const std::vector<std::int64_t>& values() const { return values_; }
   // The same items read at full precision (the text as a double, not rounded
   // to four decimals); NaN where values() holds kMissingRaw.
-  const std::vector<double>& numbers() const { return numbers_; }
+  const std::vector<double>& numbers() const { return *numbers_; }
+  // The same values, shared without copying: they stay as they are while
+  // held, whatever becomes of the list (it copies them before its next
+  // change). For computations on another thread.
+  std::shared_ptr<const std::vector<double>> sharedNumbers() const { return numbers_; }
   // Changes with every change of the list (storing an item's own text again
   // is none), and no two lists (nor one list at two moments) share a value:
   // figures computed from a list can be kept under it.
@@ -48,11 +53,12 @@ class ValueList {
  private:
   std::vector<std::string> items_;
   std::vector<std::int64_t> values_;
-  std::vector<double> numbers_;
+  std::shared_ptr<std::vector<double>> numbers_ = std::make_shared<std::vector<double>>();
   std::uint64_t version_ = NextVersion();
 
   static std::uint64_t NextVersion();
   void changed() { version_ = NextVersion(); }
+  std::vector<double>& writableNumbers();
 };
 
 // The number of empty items every list holds after start and after each test

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace kelvasta {
 
@@ -21,6 +22,9 @@ namespace {
 // A frame, and the longest wait between a change and its chart.
 constexpr int kFrameMs = 16;
 constexpr int kLongestWaitMs = 500;
+// Charts of up to this many list items are built on the user-interface
+// thread: a few milliseconds at most.
+constexpr std::size_t kBuiltHere = 50000;
 }  // namespace
 
 ChartTab::ChartTab(const MainWindow& window, QWidget* parent) : QWidget(parent), window_(window) {
@@ -55,20 +59,21 @@ ChartTab::ChartTab(const MainWindow& window, QWidget* parent) : QWidget(parent),
 }
 
 void ChartTab::requestRedraw() {
-  dirty_ = true;
+  ++changes_;
   if (isVisible() && !timer_.isActive()) timer_.start();
 }
 
 void ChartTab::ensureCurrent() {
-  if (dirty_ && isVisible()) {
+  if (changes_ != drawn_ && isVisible()) {
     timer_.stop();
-    redraw();
+    ++generation_;  // a build still on the worker is not drawn over this one
+    show(model(), changes_);
   }
 }
 
 void ChartTab::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (dirty_ && !timer_.isActive()) timer_.start();
+  if (changes_ != drawn_ && !timer_.isActive()) timer_.start();
 }
 
 std::optional<ErrorBarKind> ChartTab::chosenErrorBars() const {
@@ -82,7 +87,26 @@ void ChartTab::redraw() {
   if (!isVisible()) return;
   QElapsedTimer clock;
   clock.start();
-  const ChartModel chart = model();
+  ChartBuild build = ChartBuildForWindow(window_, chosenErrorBars());
+  if (build.values <= kBuiltHere) {
+    ++generation_;
+    show(build.make(), changes_);
+  } else {
+    const std::uint64_t generation = ++generation_;
+    builds_.submit([this, generation, changes = changes_, make = std::move(build.make)](const std::atomic<bool>& cancel) {
+      auto chart = std::make_shared<const ChartModel>(make());
+      if (cancel) return;
+      QMetaObject::invokeMethod(
+          this, [this, generation, changes, chart] { if (generation == generation_) show(*chart, changes); },
+          Qt::QueuedConnection);
+    });
+  }
+  // A slow chart waits twice its own time before the next one, so typing
+  // keeps at least two thirds of the thread.
+  timer_.setInterval(std::clamp(int(2 * clock.elapsed()), kFrameMs, kLongestWaitMs));
+}
+
+void ChartTab::show(const ChartModel& chart, std::uint64_t changes) {
   const bool means = chart.errorBars.has_value();
   // The choice is offered only where there are means.
   errorBars_->setVisible(means);
@@ -92,10 +116,7 @@ void ChartTab::redraw() {
     errorBars_->setCurrentIndex(errorBars_->findData(int(*chart.errorBars)));
   }
   view_->draw(chart);
-  dirty_ = false;
-  // A slow chart (a million rows) waits twice its own time before the next
-  // one, so typing keeps at least two thirds of the thread.
-  timer_.setInterval(std::clamp(int(2 * clock.elapsed()), kFrameMs, kLongestWaitMs));
+  drawn_ = changes;
 }
 
 void ChartTab::copyToClipboard() const { QApplication::clipboard()->setImage(RenderChart(model())); }

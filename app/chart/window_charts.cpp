@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/test_table.h"
+#include "entry/value_list.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,9 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <span>
+#include <vector>
 
 namespace kelvasta {
 
@@ -47,25 +51,53 @@ GroupMoments Moments(const ControlArray<QLineEdit>& cells, int first) {
   return GroupMoments{.n = Number(cells(first + 2)), .mean = Number(cells(first)), .sd = Number(cells(first + 1))};
 }
 
-ChartModel MeansChart(const MainWindow& window, std::optional<ErrorBarKind> chosen) {
+using Values = std::shared_ptr<const std::vector<double>>;
+
+Values Share(const ValueList& list) { return list.sharedNumbers(); }
+
+ChartBuild Ready(ChartModel model) {
+  return {[model = std::move(model)] { return model; }, 0};
+}
+
+// The dots of each list with its mean and interval, from the lists' values
+// as they stand (shared, not copied).
+ChartBuild ListMeans(std::vector<Values> lists, QStringList names, ErrorBarKind kind) {
+  std::size_t values = 0;
+  for (const Values& list : lists) values += list->size();
+  return {[lists = std::move(lists), names = std::move(names), kind] {
+            std::vector<std::span<const double>> groups;
+            for (const Values& list : lists) groups.emplace_back(*list);
+            return GroupMeansChart(groups, names, kind);
+          },
+          values};
+}
+
+ChartBuild MeansChart(const MainWindow& window, std::optional<ErrorBarKind> chosen) {
   const Controls& c = window.controls();
   const Storage& s = window.storage();
   if (window.CurrentTest() == kTwoSampleT) {
-    const QStringList names{Heading(c.Label2(1)), Heading(c.Label2(2))};
+    QStringList names{Heading(c.Label2(1)), Heading(c.Label2(2))};
     if (!FromLists(c.Text4, s.Text4FromLists)) {
       const GroupMoments groups[] = {Moments(c.Text4, 0), Moments(c.Text4, 3)};
-      return GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd));
+      return Ready(GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd)));
     }
-    const std::span<const double> groups[] = {s.List1().numbers(), s.List2().numbers()};
-    return GroupMeansChart(groups, names, chosen.value_or(ErrorBarKind::Ci95));
+    return ListMeans({Share(s.List1()), Share(s.List2())}, std::move(names), chosen.value_or(ErrorBarKind::Ci95));
   }
-  const QStringList names{Heading(c.Label2(4)), Heading(c.Label2(5)), Heading(c.Label2(6))};
+  QStringList names{Heading(c.Label2(4)), Heading(c.Label2(5)), Heading(c.Label2(6))};
   if (!FromLists(c.Text41, s.Text41FromLists)) {
     const GroupMoments groups[] = {Moments(c.Text41, 0), Moments(c.Text41, 3), Moments(c.Text41, 6)};
-    return GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd));
+    return Ready(GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd)));
   }
-  const std::span<const double> groups[] = {s.List3().numbers(), s.List4().numbers(), s.List5().numbers()};
-  return GroupMeansChart(groups, names, chosen.value_or(ErrorBarKind::Ci95));
+  return ListMeans({Share(s.List3()), Share(s.List4()), Share(s.List5())}, std::move(names),
+                   chosen.value_or(ErrorBarKind::Ci95));
+}
+
+// A chart of the two-column lists, from their values as they stand.
+template <typename Make>
+ChartBuild TwoLists(const Storage& s, Make make) {
+  Values first = Share(s.List1()), second = Share(s.List2());
+  const std::size_t values = first->size() + second->size();
+  return {[first = std::move(first), second = std::move(second), make] { return make(*first, *second); }, values};
 }
 
 // The fourfold grid's first result column is the event: its sub-heading
@@ -76,19 +108,10 @@ QString EventName(const Controls& c) {
   return event == u"+" ? QStringLiteral("阳性") : event;
 }
 
-}  // namespace
-
-ChartModel ChartForWindow(const MainWindow& window, std::optional<ErrorBarKind> errorBars) {
+// The charts of the count grids: small, built at once.
+ChartModel GridChart(const MainWindow& window) {
   const Controls& c = window.controls();
-  const Storage& s = window.storage();
   switch (window.CurrentTest()) {
-    case kTwoSampleT:
-    case kAnova:
-      return MeansChart(window, errorBars);
-    case kPairedT:
-      return PairedChart(s.List1().numbers(), s.List2().numbers(), {Heading(c.Label2(1)), Heading(c.Label2(2))});
-    case kCorrelation:
-      return CorrelationChart(s.List1().numbers(), s.List2().numbers());
     case kFourfold: {
       const double a = Count(c.Text11(0)), b = Count(c.Text11(1)), cc = Count(c.Text11(2)), d = Count(c.Text11(3));
       const RateGroup groups[] = {{Heading(c.Label17(3)), a, a + b}, {Heading(c.Label17(4)), cc, cc + d}};
@@ -127,5 +150,32 @@ ChartModel ChartForWindow(const MainWindow& window, std::optional<ErrorBarKind> 
       return {};
   }
 }
+
+}  // namespace
+
+ChartModel ChartForWindow(const MainWindow& window, std::optional<ErrorBarKind> errorBars) {
+  return ChartBuildForWindow(window, errorBars).make();
+}
+
+ChartBuild ChartBuildForWindow(const MainWindow& window, std::optional<ErrorBarKind> errorBars) {
+  switch (window.CurrentTest()) {
+    case kTwoSampleT:
+    case kAnova:
+      return MeansChart(window, errorBars);
+    case kPairedT: {
+      const QStringList names{Heading(window.controls().Label2(1)), Heading(window.controls().Label2(2))};
+      return TwoLists(window.storage(), [names](const std::vector<double>& first, const std::vector<double>& second) {
+        return PairedChart(first, second, names);
+      });
+    }
+    case kCorrelation:
+      return TwoLists(window.storage(), [](const std::vector<double>& x, const std::vector<double>& y) {
+        return CorrelationChart(x, y);
+      });
+    default:
+      return Ready(GridChart(window));
+  }
+}
+
 
 }  // namespace kelvasta

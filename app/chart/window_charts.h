@@ -2,6 +2,9 @@
 
 #include "app/chart/chart_model.h"
 
+#include <cstddef>
+#include <functional>
+
 namespace kelvasta {
 
 class MainWindow;
@@ -13,5 +16,15 @@ class MainWindow;
 // interval the raw values get the 95% CI of each mean and the summary
 // figures ± SD.
 ChartModel ChartForWindow(const MainWindow& window, std::optional<ErrorBarKind> errorBars);
+
+// The same chart in two steps: what it needs is read from the window now
+// (the lists' values shared as they stand), and `make` builds it later on any thread. `values` is
+// how many list items it holds, to tell a build worth moving off the
+// user-interface thread.
+struct ChartBuild {
+  std::function<ChartModel()> make;
+  std::size_t values = 0;
+};
+ChartBuild ChartBuildForWindow(const MainWindow& window, std::optional<ErrorBarKind> errorBars);
 
 }  // namespace kelvasta

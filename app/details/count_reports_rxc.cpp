@@ -21,7 +21,6 @@ constexpr std::array<int, kRxcRows> kRxcRowTotals{9, 10, 12};
 constexpr std::array<int, kRxcColumns> kRxcColumnTotals{5, 6, 7, 8};
 constexpr int kRxcGrandTotal = 20;
 
-const QString kPending = QStringLiteral("计算中…");
 
 QString RxcSentence(const RxcFigures& f) {
   std::optional<double> p;

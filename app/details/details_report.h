@@ -23,6 +23,9 @@ struct DetailsRow {
   friend bool operator==(const DetailsRow&, const DetailsRow&) = default;
 };
 
+// The shown text of a row whose figure the worker thread is still computing.
+inline const QString kPending = QStringLiteral("计算中…");
+
 // Everything the pane shows and copies for the selected test.
 struct DetailsReport {
   QString test;        // the title line

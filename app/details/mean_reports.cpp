@@ -5,6 +5,10 @@
 #include "app/details/figure_text.h"
 #include "app/details/mean_reports_parts.h"
 #include "app/main_window.h"
+#include "entry/value_list.h"
+
+#include <algorithm>
+#include <memory>
 
 namespace kelvasta {
 
@@ -45,34 +49,8 @@ QString PairedSentence(const PairedTFigures& f) {
            IntervalClause(f.ci_low, f.ci_high));
 }
 
-// The t panels' critical values and verdict: t(0.05), t(0.01), t(0.001).
-void AddTCaptions(DetailsReport& report, const Controls& c, int p05, int p01, int p001, int verdictCaption,
-                  int verdict) {
-  AddCaption(report.captions, QStringLiteral("t(0.05)"), c.Label5(p05));
-  AddCaption(report.captions, QStringLiteral("t(0.01)"), c.Label5(p01));
-  AddCaption(report.captions, QStringLiteral("t(0.001)"), c.Label5(p001));
-  AddCaption(report.captions, CaptionLabel(c.Label5(verdictCaption)), c.Label5(verdict));
-}
-
-}  // namespace
-
-DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
-  const Controls& c = window.controls();
-  const Storage& s = window.storage();
-  const bool raw = CellsFromLists(c.Text4, s.Text4FromLists);
-  const QString source = raw ? QStringLiteral("raw") : QStringLiteral("summary");
-  GroupMoments first, second;
-  if (raw) {
-    first = ListMoments(s.List1());
-    second = ListMoments(s.List2());
-    if (first.n == 0 && second.n == 0) return BareReport(window, source);
-  } else {
-    first = TypedMoments(c.Text4, 0);
-    second = TypedMoments(c.Text4, 3);
-  }
-  const TwoSampleFigures f = ComputeTwoSampleFigures(first, second);
-
-  DetailsReport report = BareReport(window, source);
+// The figures, rows and sentence of the two-sample t test.
+void FillTwoSample(DetailsReport& report, const TwoSampleFigures& f) {
   report.figures = ListFigures(f);
   report.rows = {
       Heading(QStringLiteral("各组")),
@@ -102,19 +80,12 @@ DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
   };
   if (!f.df) report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("每组至少需要2例，且均数、标准差完整")));
   report.sentence = TwoSampleSentence(f);
-
-  report.inputs = SummaryInputs(c.Text4, {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))});
-  AddTCaptions(report, c, 3, 4, 5, 2, 6);
-  return report;
 }
 
-DetailsBuild BuildPairedTReport(const MainWindow& window) {
-  const Controls& c = window.controls();
-  const Storage& s = window.storage();
-  const PairedTFigures f = ComputePairedTFigures(s.List1().numbers(), s.List2().numbers());
-  if (!f.n || *f.n == 0) return BareReport(window, QStringLiteral("raw"));
-
-  DetailsReport report = BareReport(window, QStringLiteral("raw"));
+// The figures, rows, sentence and pair count of the paired t test; false
+// (and nothing filled) when there is no pair.
+bool FillPaired(DetailsReport& report, const PairedTFigures& f) {
+  if (!f.n || *f.n == 0) return false;
   report.figures = ListFigures(f);
   report.rows = {
       Row(QStringLiteral("对子数(n)"), DfText(f.n)),
@@ -129,15 +100,75 @@ DetailsBuild BuildPairedTReport(const MainWindow& window) {
       Row(QStringLiteral("Cohen's dz"), FigureText(f.cohens_dz)),
   };
   report.sentence = PairedSentence(f);
+  report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
+  return true;
+}
 
+// The t panels' critical values and verdict: t(0.05), t(0.01), t(0.001).
+void AddTCaptions(DetailsReport& report, const Controls& c, int p05, int p01, int p001, int verdictCaption,
+                  int verdict) {
+  AddCaption(report.captions, QStringLiteral("t(0.05)"), c.Label5(p05));
+  AddCaption(report.captions, QStringLiteral("t(0.01)"), c.Label5(p01));
+  AddCaption(report.captions, QStringLiteral("t(0.001)"), c.Label5(p001));
+  AddCaption(report.captions, CaptionLabel(c.Label5(verdictCaption)), c.Label5(verdict));
+}
+
+}  // namespace
+
+DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  const bool raw = CellsFromLists(c.Text4, s.Text4FromLists);
+  DetailsReport report = BareReport(window, raw ? QStringLiteral("raw") : QStringLiteral("summary"));
+  report.inputs = SummaryInputs(c.Text4, {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))});
+  AddTCaptions(report, c, 3, 4, 5, 2, 6);
+  if (!raw) {
+    FillTwoSample(report, ComputeTwoSampleFigures(TypedMoments(c.Text4, 0), TypedMoments(c.Text4, 3)));
+    return report;
+  }
+  const ValueList& list1 = s.List1();
+  const ValueList& list2 = s.List2();
+  if (std::max(list1.count(), list2.count()) <= kWorkerRows) {
+    const GroupMoments first = ListMoments(list1), second = ListMoments(list2);
+    if (first.n == 0 && second.n == 0) return BareReport(window, report.source);
+    FillTwoSample(report, ComputeTwoSampleFigures(first, second));
+    return report;
+  }
+  // A long list is summed on the worker thread, from its values as they
+  // stand: the window may change the list meanwhile. A list whose moments
+  // are kept is not sent.
+  report.rows = {Row(QStringLiteral("两样本t检验"), kPending)};
+  return DetailsBuild(std::move(report), [one = PendingMoments(list1), two = PendingMoments(list2)](
+                                             DetailsReport& pending, const std::atomic<bool>&) {
+    const GroupMoments first = one.moments(), second = two.moments();
+    if (first.n > 0 || second.n > 0)
+      FillTwoSample(pending, ComputeTwoSampleFigures(first, second));
+    else
+      ClearToBare(pending);  // nothing but blanks, as for short lists
+  });
+}
+
+DetailsBuild BuildPairedTReport(const MainWindow& window) {
+  const Controls& c = window.controls();
+  const Storage& s = window.storage();
+  DetailsReport report = BareReport(window, QStringLiteral("raw"));
   report.inputs = {{QStringLiteral("项目"), QStringLiteral("内容")},
                    {QStringLiteral("第1列"), HeadingText(c.Label2(1))},
-                   {QStringLiteral("第2列"), HeadingText(c.Label2(2))},
-                   {QStringLiteral("对子数(n)"), DfText(f.n)}};
+                   {QStringLiteral("第2列"), HeadingText(c.Label2(2))}};
   for (const auto& [caption, value] : {std::pair{0, 5}, std::pair{1, 4}, std::pair{2, 3}})
     AddCaption(report.captions, CaptionLabel(c.Label13(caption)), c.Label13(value));
   AddTCaptions(report, c, 10, 9, 8, 11, 7);
-  return report;
+  if (std::max(s.List1().count(), s.List2().count()) <= kWorkerRows) {
+    if (!FillPaired(report, ComputePairedTFigures(s.List1().numbers(), s.List2().numbers())))
+      return BareReport(window, report.source);
+    return report;
+  }
+  // Long lists: the pairs are summed on the worker thread.
+  report.rows = {Row(QStringLiteral("配对t检验"), kPending)};
+  return DetailsBuild(std::move(report), [x = s.List1().sharedNumbers(), y = s.List2().sharedNumbers()](
+                                             DetailsReport& pending, const std::atomic<bool>&) {
+    if (!FillPaired(pending, ComputePairedTFigures(*x, *y))) ClearToBare(pending);
+  });
 }
 
 }  // namespace kelvasta

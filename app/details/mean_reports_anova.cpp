@@ -6,7 +6,9 @@
 #include "app/details/figure_text.h"
 #include "app/details/mean_reports_parts.h"
 #include "app/main_window.h"
+#include "entry/list_window.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -119,10 +121,16 @@ DetailsBuild BuildAnovaReport(const MainWindow& window) {
   const Storage& s = window.storage();
   const bool raw = CellsFromLists(c.Text41, s.Text41FromLists);
   const QString source = raw ? QStringLiteral("raw") : QStringLiteral("summary");
+  const ListWindow& lists = s.groupLists;
+  // Long lists: a changed list is summed on the worker thread.
+  const bool longLists =
+      raw && std::max({lists.column(0).count(), lists.column(1).count(), lists.column(2).count()}) > kWorkerRows;
   std::array<GroupMoments, 3> groups;
-  for (std::size_t g = 0; g < groups.size(); ++g)
-    groups[g] = raw ? ListMoments(s.groupLists.column(g)) : TypedMoments(c.Text41, int(g) * 3);
-  if (raw && groups[0].n == 0 && groups[1].n == 0 && groups[2].n == 0) return BareReport(window, source);
+  if (!longLists) {
+    for (std::size_t g = 0; g < groups.size(); ++g)
+      groups[g] = raw ? ListMoments(lists.column(g)) : TypedMoments(c.Text41, int(g) * 3);
+    if (raw && groups[0].n == 0 && groups[1].n == 0 && groups[2].n == 0) return BareReport(window, source);
+  }
 
   DetailsReport report = BareReport(window, source);
   report.inputs =
@@ -133,9 +141,21 @@ DetailsBuild BuildAnovaReport(const MainWindow& window) {
   for (const QLabel* line : {c.Label10, c.Label11, c.Label12})
     AddCaption(report.captions, QStringLiteral("两两比较"), line);
 
+  if (longLists) {
+    report.rows = {Row(QStringLiteral("方差分析"), kPending)};
+    return DetailsBuild(report, [pending = std::array{PendingMoments(lists.column(0)), PendingMoments(lists.column(1)),
+                                                      PendingMoments(lists.column(2))}](DetailsReport& late,
+                                                                                        const std::atomic<bool>&) {
+      const std::array<GroupMoments, 3> moments{pending[0].moments(), pending[1].moments(), pending[2].moments()};
+      if (moments[0].n == 0 && moments[1].n == 0 && moments[2].n == 0)
+        ClearToBare(late);
+      else
+        FillAnova(late, ComputeAnovaFigures(moments));
+    });
+  }
   const double within = groups[0].n + groups[1].n + groups[2].n - 3;
   if (within > kSlowWithinDf) {
-    report.rows = {Row(QStringLiteral("两两比较(Tukey)"), QStringLiteral("计算中…"))};
+    report.rows = {Row(QStringLiteral("两两比较(Tukey)"), kPending)};
     return DetailsBuild(report, [groups](DetailsReport& pending, const std::atomic<bool>&) {
       FillAnova(pending, ComputeAnovaFigures(groups));
     });

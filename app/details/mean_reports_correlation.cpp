@@ -19,7 +19,6 @@ using namespace mean_reports;
 
 namespace {
 
-const QString kPending = QStringLiteral("计算中…");
 
 // "Ŷ = 1.2345 + 0.5678X", the sign of the slope written as an operator.
 QString EquationText(const CorrelationFigures& f) {
@@ -119,8 +118,8 @@ DetailsBuild BuildCorrelationReport(const MainWindow& window) {
     DetailsReport report = BareReport(window, QStringLiteral("raw"));
     AddInputsAndCaptions(report, c);
     report.rows = {Row(QStringLiteral("相关与回归"), kPending)};
-    auto x = std::make_shared<const std::vector<double>>(s.List1().numbers());
-    auto y = std::make_shared<const std::vector<double>>(s.List2().numbers());
+    auto x = s.List1().sharedNumbers();
+    auto y = s.List2().sharedNumbers();
     return DetailsBuild(std::move(report), [x, y](DetailsReport& pending, const std::atomic<bool>& cancel) {
       CompleteCorrelation(pending, *x, *y, cancel);
     });
@@ -135,10 +134,10 @@ DetailsBuild BuildCorrelationReport(const MainWindow& window) {
   report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
   if (!ranks) return report;
 
-  // The job holds its own copies: the window may change the lists while it
-  // sorts. Shared, so that passing the job around copies no values.
-  auto x = std::make_shared<const std::vector<double>>(s.List1().numbers());
-  auto y = std::make_shared<const std::vector<double>>(s.List2().numbers());
+  // The job holds the values as they stand: the window may change the lists
+  // while it sorts (they copy their values before changing them then).
+  auto x = s.List1().sharedNumbers();
+  auto y = s.List2().sharedNumbers();
   DetailsJob job = [x, y, f](DetailsReport& pending, const std::atomic<bool>& cancel) {
     const SpearmanResult spearman = ComputeSpearman(*x, *y, cancel);
     if (spearman.status == SpearmanStatus::kCancelled) return;

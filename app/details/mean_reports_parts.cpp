@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 namespace kelvasta::mean_reports {
 
@@ -42,18 +44,51 @@ GroupMoments TypedMoments(const ControlArray<QLineEdit>& cells, int first) {
 
 // A keystroke changes one list: the moments of the others are kept under
 // their versions, so a million-row list is not summed again for nothing.
+// Jobs on the worker thread keep what they computed too.
+namespace {
+struct KeptEntry {
+  std::uint64_t version = 0;
+  GroupMoments moments;
+};
+std::mutex gKeptMutex;
+std::array<KeptEntry, 8> gKept;
+std::size_t gNextKept = 0;
+}  // namespace
+
+std::optional<GroupMoments> KeptMoments(std::uint64_t version) {
+  const std::lock_guard lock(gKeptMutex);
+  for (const KeptEntry& entry : gKept)
+    if (entry.version == version) return entry.moments;
+  return std::nullopt;
+}
+
+void KeepMoments(std::uint64_t version, const GroupMoments& moments) {
+  const std::lock_guard lock(gKeptMutex);
+  gKept[gNextKept++ % gKept.size()] = {version, moments};
+}
+
 GroupMoments ListMoments(const ValueList& list) {
-  struct Kept {
-    std::uint64_t version = 0;
-    GroupMoments moments;
-  };
-  static std::array<Kept, 8> kept;
-  static std::size_t next = 0;
-  for (const Kept& entry : kept)
-    if (entry.version == list.version()) return entry.moments;
+  if (const std::optional<GroupMoments> kept = KeptMoments(list.version())) return *kept;
   const GroupMoments moments = ComputeGroupMoments(list.numbers());
-  kept[next++ % kept.size()] = {list.version(), moments};
+  KeepMoments(list.version(), moments);
   return moments;
+}
+
+PendingMoments::PendingMoments(const ValueList& list) : version_(list.version()), kept_(KeptMoments(version_)) {
+  if (!kept_) values_ = list.sharedNumbers();
+}
+
+GroupMoments PendingMoments::moments() const {
+  if (kept_) return *kept_;
+  const GroupMoments computed = ComputeGroupMoments(*values_);
+  KeepMoments(version_, computed);
+  return computed;
+}
+
+void ClearToBare(DetailsReport& report) {
+  report.rows.clear();
+  report.inputs.clear();
+  report.captions.clear();
 }
 
 DetailsRow Heading(const QString& label) { return {label, QString(), true}; }

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,9 +38,34 @@ bool CellsFromLists(const ControlArray<QLineEdit>& cells, std::span<const std::s
 // cell that does not begin with a number is NaN.
 GroupMoments TypedMoments(const ControlArray<QLineEdit>& cells, int first);
 
+// Lists longer than this have their figures computed on the worker thread,
+// so that a keystroke in a million-row list is not held up by them.
+inline constexpr std::size_t kWorkerRows = 200000;
+
 // The moments of a list's items at full precision (items that are not
-// numbers are left out).
+// numbers are left out). Computed once per version of the list and kept.
 GroupMoments ListMoments(const ValueList& list);
+// The kept moments of `version` of a list, if computed already; and keeping
+// them, from any thread.
+std::optional<GroupMoments> KeptMoments(std::uint64_t version);
+void KeepMoments(std::uint64_t version, const GroupMoments& moments);
+
+// The moments of one list for a job on the worker thread: the kept ones, or
+// the values as they stand, shared, to sum there (and keep).
+class PendingMoments {
+ public:
+  explicit PendingMoments(const ValueList& list);
+  GroupMoments moments() const;
+
+ private:
+  std::uint64_t version_;
+  std::optional<GroupMoments> kept_;
+  std::shared_ptr<const std::vector<double>> values_;
+};
+
+// A report built in advance back to BareReport's: no rows, inputs nor
+// captions (the lists held nothing to compute from).
+void ClearToBare(DetailsReport& report);
 
 DetailsRow Heading(const QString& label);
 DetailsRow Row(const QString& label, const QString& value);

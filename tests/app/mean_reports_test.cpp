@@ -4,6 +4,9 @@
 // precision; Spearman's rank correlation from the worker thread.
 #include "tests/app/script_fixture.h"
 
+#include "entry/list_window.h"
+#include "stats/mean_figures.h"
+
 #include <QFile>
 #include <QJsonArray>
 
@@ -164,6 +167,60 @@ TEST_F(MeanReportsTest, ListsCountAtFullPrecision) {
       TypeColumns("VSl1", {"Text30", "Text40", "Text50"}, {{"1.00000001", "1"}, {"1", "1"}, {"1", "1.00000002"}})));
   EXPECT_EQ(anova.value(QStringLiteral("source")).toString(), QStringLiteral("raw"));
   ExpectFigures(anova, {{"diff_12", 0.000000005}, {"diff_23", -0.00000001}}, 1e-16);
+}
+
+// Past 200,000 rows the figures are computed on the worker thread from the
+// lists' values as they stood; they must be those of the same values
+// computed at once. The lists are a data set repeated, row 1 typed last.
+TEST_F(MeanReportsTest, LongListsGiveTheFiguresOfTheirValues) {
+  constexpr int kRepeats = 20001;  // 200,010 rows
+  const auto longList = [](const QStringList& data, std::vector<std::string>& texts, std::vector<double>& values) {
+    for (int r = 0; r < kRepeats; ++r)
+      for (const QString& item : data) {
+        texts.push_back(item.toStdString());
+        values.push_back(item.toDouble());
+      }
+    texts[0].clear();  // typed by the script below
+  };
+  struct Case {
+    const char* name;
+    int test;
+    std::vector<QStringList> columns;
+    const char* cell;
+  };
+  const Case cases[] = {
+      {"two-sample", 0, {kSleep1, kSleep2}, "Text1(0)"},
+      {"paired", 1, {kSleep1, kSleep2}, "Text1(0)"},
+      {"anova", 2, {kCtrl, kTrt1, kTrt2}, "Text30(0)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(Run(QStringLiteral("click Command1(%1)\n").arg(c.test)).status, 0);
+    ListWindow& lists = c.test == 2 ? window_->storage().groupLists : window_->storage().twoColumnLists;
+    std::vector<std::vector<double>> values(c.columns.size());
+    for (std::size_t k = 0; k < c.columns.size(); ++k) {
+      std::vector<std::string> texts;
+      longList(c.columns[k], texts, values[k]);
+      if (k > 0) values[k][0] = std::nan("");  // left empty
+      lists.column(k).assign(std::move(texts), 0);
+    }
+    const QJsonObject details =
+        Details(RunAndDump(QStringLiteral("set %1 %2").arg(QLatin1String(c.cell), c.columns[0][0])));
+    std::vector<Figure> expected;
+    if (c.test == 0) {
+      const TwoSampleFigures f = ComputeTwoSampleFigures(ComputeGroupMoments(values[0]), ComputeGroupMoments(values[1]));
+      expected = {{"n1", *f.n1}, {"t", *f.t}, {"p", *f.p}, {"welch_t", *f.welch_t}, {"hedges_g", *f.hedges_g}};
+    } else if (c.test == 1) {
+      const PairedTFigures f = ComputePairedTFigures(values[0], values[1]);
+      expected = {{"n", *f.n}, {"t", *f.t}, {"p", *f.p}, {"cohens_dz", *f.cohens_dz}};
+    } else {
+      const AnovaFigures f = ComputeAnovaFigures(
+          {ComputeGroupMoments(values[0]), ComputeGroupMoments(values[1]), ComputeGroupMoments(values[2])});
+      expected = {{"df_within", *f.df_within}, {"f", *f.f}, {"p", *f.p}, {"eta_squared", *f.eta_squared}};
+    }
+    ExpectFigures(details, expected, 0);
+    EXPECT_FALSE(details.value(QStringLiteral("sentence")).toString().isEmpty());
+  }
 }
 
 // Spearman's rho the textbook way: average ranks, then Pearson r of ranks.

@@ -125,4 +125,33 @@ TEST(ValueList, StoringTheSameTextAgainIsNoChange) {
   EXPECT_EQ(list.values()[0], 40000);
 }
 
+// Shared values are a snapshot: every kind of change leaves them as they
+// were, and the list goes on with its own.
+TEST(ValueList, SharedNumbersStayAsTheyWere) {
+  struct Case {
+    const char* name;
+    void (*change)(ValueList&);
+    std::vector<double> after;  // the list's numbers after the change
+  };
+  const Case cases[] = {
+      {"setItem", [](ValueList& l) { l.setItem(0, "9"); }, {9, 2}},
+      {"append", [](ValueList& l) { l.append("3"); }, {1, 2, 3}},
+      {"truncate", [](ValueList& l) { l.truncate(1); }, {1}},
+      {"clear", [](ValueList& l) { l.clear(); }, {}},
+      {"assign", [](ValueList& l) { l.assign({"5"}, 0); }, {5}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ValueList list;
+    list.append("1");
+    list.append("2");
+    const std::shared_ptr<const std::vector<double>> shared = list.sharedNumbers();
+    const ValueList copy = list;
+    c.change(list);
+    EXPECT_EQ(*shared, (std::vector<double>{1, 2}));
+    EXPECT_EQ(copy.numbers(), (std::vector<double>{1, 2}));
+    EXPECT_EQ(list.numbers(), c.after);
+  }
+}
+
 }  // namespace kelvasta
