@@ -28,8 +28,10 @@ class ReadAhead {
   std::int64_t Read(char* buffer, std::size_t size);
 
  private:
-  static constexpr std::size_t kSlots = 4;
-  static constexpr std::size_t kSlotBytes = std::size_t{1} << 20;
+  // Small slots: a slot is still in cache when the reader copies it out,
+  // which costs the reader less than fetching a larger one from memory.
+  static constexpr std::size_t kSlots = 8;
+  static constexpr std::size_t kSlotBytes = std::size_t{1} << 17;
 
   struct Slot {
     std::vector<char> bytes;
