@@ -32,9 +32,15 @@ constexpr double kScreenDpi = 96;
 
 QColor Colour(int index) { return kPalette[std::size_t(index) % std::size(kPalette)]; }
 
-QFont ChartFont(double points, bool bold = false) {
-  QFont font = QApplication::font();
-  font.setPointSizeF(points);
+// The chart's fonts follow the plot's own: on screen that is the window's
+// zoom, in a saved or copied picture the program's font as it is.
+QFont ChartFont(const QCustomPlot& plot, double points, bool bold = false) {
+  const QFont base = QApplication::font();
+  const double zoom = base.pointSizeF() > 0 && plot.font().pointSizeF() > 0
+                          ? plot.font().pointSizeF() / base.pointSizeF()
+                          : 1.0;
+  QFont font = base;
+  font.setPointSizeF(points * zoom);
   font.setBold(bold);
   return font;
 }
@@ -43,8 +49,8 @@ QVector<double> Vec(const std::vector<double>& v) { return QVector<double>(v.beg
 
 void StyleAxis(QCPAxis* axis, const QString& title) {
   axis->setLabel(title);
-  axis->setLabelFont(ChartFont(9));
-  axis->setTickLabelFont(ChartFont(8));
+  axis->setLabelFont(ChartFont(*axis->parentPlot(), 9));
+  axis->setTickLabelFont(ChartFont(*axis->parentPlot(), 8));
   axis->grid()->setVisible(false);
   axis->setBasePen(QPen(Qt::black, 1));
   axis->setTickPen(QPen(Qt::black, 1));
@@ -290,7 +296,7 @@ void DrawChart(QCustomPlot& plot, const ChartModel& model) {
   if (model.panels.empty() || Empty(model)) {
     auto* text = new QCPTextElement(&plot, model.message.isEmpty() ? QStringLiteral("输入数据后在此显示图表")
                                                                     : model.message,
-                                    ChartFont(9));
+                                    ChartFont(plot, 9));
     text->setTextColor(QColor(0x70, 0x70, 0x70));
     plot.plotLayout()->addElement(0, 0, text);
     return;
@@ -301,7 +307,7 @@ void DrawChart(QCustomPlot& plot, const ChartModel& model) {
     plot.plotLayout()->addElement(0, int(p), grid);
     grid->setRowSpacing(2);
     int row = 0;
-    if (!panel.title.isEmpty()) grid->addElement(row++, 0, new QCPTextElement(&plot, panel.title, ChartFont(9, true)));
+    if (!panel.title.isEmpty()) grid->addElement(row++, 0, new QCPTextElement(&plot, panel.title, ChartFont(plot, 9, true)));
     auto* rect = new QCPAxisRect(&plot, false);
     rect->addAxes(QCPAxis::atBottom | QCPAxis::atLeft);
     grid->addElement(row, 0, rect);
@@ -315,7 +321,7 @@ void DrawChart(QCustomPlot& plot, const ChartModel& model) {
       grid->addElement(row++, 0, legend);
       legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
       legend->setMargins(QMargins(0, 0, 0, 0));
-      legend->setFont(ChartFont(8));
+      legend->setFont(ChartFont(plot, 8));
       legend->setBorderPen(Qt::NoPen);
       legend->setIconSize(12, 10);
       legend->setLayer(QStringLiteral("legend"));
@@ -335,12 +341,12 @@ void DrawChart(QCustomPlot& plot, const ChartModel& model) {
         note->position->setCoords(0.03, 0.03);
         note->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
         note->setTextAlignment(Qt::AlignLeft);
-        note->setFont(ChartFont(8));
+        note->setFont(ChartFont(plot, 8));
         note->setPadding(QMargins(3, 2, 3, 2));
         note->setBrush(QColor(255, 255, 255, 220));
         note->setText(panel.note);
       } else {
-        auto* note = new QCPTextElement(&plot, panel.note, ChartFont(7.5));
+        auto* note = new QCPTextElement(&plot, panel.note, ChartFont(plot, 7.5));
         note->setTextColor(QColor(0x40, 0x40, 0x40));
         grid->addElement(row++, 0, note);
       }

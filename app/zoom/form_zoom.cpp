@@ -1,4 +1,5 @@
 // Zooming the form, and the window's size and place on the screen.
+#include "app/chart/chart_tab.h"
 #include "app/controls.h"
 #include "app/details/details_pane.h"
 #include "app/kept_settings.h"
@@ -71,6 +72,7 @@ void MainWindow::layOutForm(double from, double to) {
   paintToolIcons();
   placeDetailsPane();
   applyDetailsShown(detailsAction_->isChecked());
+  details_->chart().requestRedraw();  // its fonts follow the zoom
 }
 
 void MainWindow::paintToolIcons() {
