@@ -105,9 +105,12 @@ void MainWindow::fitWindow() {
 void MainWindow::PlaceOnScreen() {
   if (scriptMode()) return;
   QSettings kept = KeptSettings();
-  if (kept.contains(kZoomKey)) {
+  bool keptZoom = false;
+  const int zoom = kept.value(kZoomKey).toInt(&keptZoom);
+  // A zoom that is not one of the steps was not written by this program.
+  if (keptZoom && zoom == ValidZoom(zoom)) {
     const QByteArray geometry = kept.value(kGeometryKey).toByteArray();
-    SetZoom(kept.value(kZoomKey).toInt());
+    SetZoom(zoom);
     if (restoreGeometry(geometry)) return;
   } else if (screen() != nullptr) {
     const QSize content = centralWidget()->sizeHint();
