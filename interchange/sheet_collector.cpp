@@ -63,6 +63,7 @@ void SheetCollector::ExpectRows(std::int64_t rows) {
   if (rows <= 0 || rows > maxRows_ || rows > kMaxSheetRow) {
     return;
   }
+  rows = std::min(rows, stopRow_);  // a preview keeps only its first rows
   StopPrefault();
   for (std::vector<std::string>& column : sheet_.columns) {
     column.reserve(static_cast<std::size_t>(rows) + kRoomAfterRows);
