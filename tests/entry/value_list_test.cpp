@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "stats/number_reading.h"
 #include "stats/raw_value.h"
@@ -98,6 +99,29 @@ TEST(ValueList, PlainDecimalsReadAsTheFullReadingsDo) {
     const double exact = ReadLeadingNumber(text);
     EXPECT_EQ(list.numbers()[0], exact) << text;
     EXPECT_EQ(std::signbit(list.numbers()[0]), std::signbit(exact)) << text;
+  }
+}
+
+TEST(ValueList, RandomDecimalsReadAsTheFullReadingsDo) {
+  // Decimals of 1 to 16 digits with the point anywhere, signed or not: the
+  // short path must agree with the full readings wherever it applies.
+  std::mt19937_64 random(7);
+  ValueList list;
+  std::vector<std::string> texts;
+  for (int i = 0; i < 20000; ++i) {
+    std::string digits;
+    for (std::uint64_t d = 0, count = 1 + random() % 16; d < count; ++d) digits += static_cast<char>('0' + random() % 10);
+    const std::size_t point = random() % (digits.size() + 1);
+    std::string text = random() % 3 == 0 ? "-" : "";
+    text += point == digits.size() ? digits : digits.substr(0, point) + "." + digits.substr(point);
+    list.append(text);
+    texts.push_back(text);
+  }
+  for (std::size_t k = 0; k < texts.size(); ++k) {
+    ASSERT_EQ(list.values()[k], ReadRawValue(texts[k])) << texts[k];
+    if (list.values()[k] != kMissingRaw) {
+      ASSERT_EQ(list.numbers()[k], ReadLeadingNumber(texts[k])) << texts[k];
+    }
   }
 }
 
