@@ -34,7 +34,11 @@ void ReadAhead::Produce() {
     std::size_t index = 0;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [this] { return stop_ || produced_ - consumed_ < kSlots; });
+      // A full ring waits until the reader has emptied half of it, so that
+      // this thread wakes once for several slots rather than for each.
+      if (produced_ - consumed_ == kSlots) {
+        changed_.wait(lock, [this] { return stop_ || produced_ - consumed_ <= kSlots / 2; });
+      }
       if (stop_) {
         return;
       }
@@ -89,12 +93,16 @@ std::int64_t ReadAhead::Read(char* buffer, std::size_t size) {
     if (slot.failed) {
       return -1;
     }
+    bool wake = false;
     {
       std::lock_guard lock(mutex_);
       ++consumed_;
       holding_ = false;
+      wake = produced_ - consumed_ == kSlots / 2;  // what a waiting writer waits for
     }
-    changed_.notify_all();
+    if (wake) {
+      changed_.notify_all();
+    }
   }
 }
 

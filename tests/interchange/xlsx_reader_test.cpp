@@ -172,6 +172,25 @@ TEST(XlsxReader, QuotedGreaterThanAtEveryOffsetOfATag) {
   }
 }
 
+TEST(XlsxReader, SheetsManyTimesTheReadAheadRing) {
+  // Several megabytes inflate well ahead of the scanner and wrap its ring
+  // of buffers many times; every row must come through once, in order.
+  constexpr int kRows = 60000;
+  std::string rows;
+  for (int r = 1; r <= kRows; ++r) {
+    const std::string n = std::to_string(r);
+    rows += "<row r=\"" + n + "\" spans=\"1:2\" ht=\"12.8\" customHeight=\"false\"><c r=\"A" + n + "\" t=\"n\"><v>" + n +
+            "</v></c><c r=\"B" + n + "\" t=\"inlineStr\"><is><t>x" + n + "</t></is></c></row>";
+  }
+  ReadResult read = ReadZip(MinimalXlsx(rows));
+  ASSERT_EQ(read.error, WorkbookError::None);
+  ASSERT_EQ(read.sheet.lastUsedRow, kRows);
+  for (int r = 1; r <= kRows; ++r) {
+    ASSERT_EQ(read.sheet.columns[0][static_cast<std::size_t>(r - 1)], std::to_string(r));
+    ASSERT_EQ(read.sheet.columns[1][static_cast<std::size_t>(r - 1)], "x" + std::to_string(r));
+  }
+}
+
 TEST(XlsxReader, DimensionsThatDoNotMatchTheRows) {
   struct DimensionCase {
     const char* name;
