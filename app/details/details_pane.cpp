@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace kelvasta {
@@ -166,14 +167,31 @@ void DetailsPane::finishJob(std::uint64_t generation, DetailsReport report) {
 
 void DetailsPane::display(DetailsReport report) {
   title_->setText(report.test);
+  // Long lists: every row of the quick report waits for the worker, which
+  // brings them within milliseconds. The table keeps the figures before the
+  // change until then, rather than flickering and being laid out twice for
+  // every keystroke.
+  const bool keepShown = AllPending(report.rows) && report.test == report_.test && !shownRows_.empty() &&
+                         !AllPending(shownRows_);
+  if (!keepShown) showRows(report);
+  report_ = std::move(report);
+  emit reportShown();
+}
+
+bool DetailsPane::AllPending(const std::vector<DetailsRow>& rows) {
+  return !rows.empty() &&
+         std::all_of(rows.begin(), rows.end(), [](const DetailsRow& row) { return row.heading || row.value == kPending; });
+}
+
+void DetailsPane::showRows(const DetailsReport& report) {
   // Unchanged rows are not rebuilt: most keystrokes change a few values.
-  if (report.rows.size() != report_.rows.size()) table_->setRowCount(int(report.rows.size()));
+  if (report.rows.size() != shownRows_.size()) table_->setRowCount(int(report.rows.size()));
   QFont headingFont = table_->font();
   headingFont.setBold(true);
   headingFont.setPointSizeF(headingFont.pointSizeF() * 0.9);
   for (std::size_t i = 0; i < report.rows.size(); ++i) {
     const DetailsRow& row = report.rows[i];
-    if (i < report_.rows.size() && report_.rows[i] == row && table_->item(int(i), 0) != nullptr) continue;
+    if (i < shownRows_.size() && shownRows_[i] == row && table_->item(int(i), 0) != nullptr) continue;
     const int r = int(i);
     auto* label = new QTableWidgetItem(row.label);
     table_->setItem(r, 0, label);
@@ -190,8 +208,7 @@ void DetailsPane::display(DetailsReport report) {
   }
   sentence_->setText(report.sentence);
   sentence_->setVisible(!report.sentence.isEmpty());
-  report_ = std::move(report);
-  emit reportShown();
+  shownRows_ = report.rows;
 }
 
 void DetailsPane::copyToClipboard() {

@@ -42,7 +42,8 @@ class DetailsPane : public QWidget {
   // for a running slow part, processing events meanwhile. Works while
   // hidden too.
   void ensureCurrent();
-  // The report on display (or that would be, while hidden).
+  // The latest report (on display, or that would be while hidden; while all
+  // its rows wait for the worker, the table still shows the previous ones).
   const DetailsReport& report() const { return report_; }
 
   // Puts the current report on the clipboard as HTML and plain text.
@@ -68,6 +69,8 @@ class DetailsPane : public QWidget {
  private:
   void refreshNow();
   void display(DetailsReport report);
+  void showRows(const DetailsReport& report);
+  static bool AllPending(const std::vector<DetailsRow>& rows);
   void finishJob(std::uint64_t generation, DetailsReport report);
 
   const MainWindow& window_;
@@ -81,6 +84,9 @@ class DetailsPane : public QWidget {
   bool stale_ = true;
   bool copied_ = false;
   DetailsReport report_;
+  // The rows the table shows: report_'s, or those before it while all of
+  // report_'s wait for the worker.
+  std::vector<DetailsRow> shownRows_;
   QLabel* title_ = nullptr;
   QTableWidget* table_ = nullptr;
   QLabel* sentence_ = nullptr;

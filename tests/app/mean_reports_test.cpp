@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QTableWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -220,6 +221,18 @@ TEST_F(MeanReportsTest, LongListsGiveTheFiguresOfTheirValues) {
     }
     ExpectFigures(details, expected, 0);
     EXPECT_FALSE(details.value(QStringLiteral("sentence")).toString().isEmpty());
+    // The table, which kept the previous figures while these were computed,
+    // shows them now.
+    const auto* table = window_->findChild<const QTableWidget*>(QStringLiteral("DetailsTable"));
+    const QJsonArray rows = details.value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(table->rowCount(), rows.size());
+    for (int r = 0; r < table->rowCount(); ++r) {
+      const QJsonArray row = rows[r].toArray();
+      EXPECT_EQ(table->item(r, 0)->text(), row[0].toString());
+      if (!row[1].toString().isEmpty()) {
+        EXPECT_EQ(table->item(r, 1)->text(), row[1].toString());
+      }
+    }
   }
 }
 
