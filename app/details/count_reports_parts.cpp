@@ -7,7 +7,6 @@
 #include "stats/number_reading.h"
 
 #include <QPushButton>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <limits>
@@ -43,10 +42,6 @@ DetailsReport TableReport(const MainWindow& window) {
   return report;
 }
 
-DetailsRow Heading(const QString& label) { return {label, QString(), true}; }
-
-DetailsRow Row(const QString& label, const QString& value) { return {label, value, false}; }
-
 QString NoteText(CountNote note, const QString& zeroTotal) {
   switch (note) {
     case CountNote::None: return QString();
@@ -66,28 +61,10 @@ void AddNote(std::vector<DetailsRow>& rows, CountNote note, const QString& zeroT
   if (!text.isEmpty()) rows.push_back(Row(QStringLiteral("注"), text));
 }
 
-QString HeadingText(const QLabel* label) {
-  static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
-  return label->text().remove(kBlanks);
-}
-
 QString CaptionLabel(const QLabel* label) {
   QString text = label->text().trimmed();
   if (text.endsWith(QLatin1Char('=')) || text.endsWith(QStringLiteral("："))) text.chop(1);
   return text.trimmed();
-}
-
-void AddCaption(std::vector<std::pair<QString, QString>>& captions, const QString& label, const QLabel* shown) {
-  if (shown->text().isEmpty()) return;
-  captions.emplace_back(label, shown->text());
-}
-
-QString PClause(double p) {
-  return p < 0.0001 ? QStringLiteral("P < 0.0001") : QStringLiteral("P = ") + PText(p);
-}
-
-QString Verdict(double p) {
-  return p < 0.05 ? QStringLiteral("差异有统计学意义") : QStringLiteral("差异无统计学意义");
 }
 
 QString EstimateClause(const QString& name, std::optional<double> estimate, std::optional<double> low,

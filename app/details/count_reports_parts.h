@@ -5,6 +5,7 @@
 
 #include "app/control_array.h"
 #include "app/details/details_report.h"
+#include "app/details/report_rows.h"
 #include "stats/count_figures.h"
 
 #include <QLabel>
@@ -44,27 +45,16 @@ bool AllBlank(const ControlArray<QLineEdit>& cells, int count);
 // The report before any figure: the test button's caption and "table".
 DetailsReport TableReport(const MainWindow& window);
 
-DetailsRow Heading(const QString& label);
-DetailsRow Row(const QString& label, const QString& value);
-
 // Why figures are missing, for a note row; `zeroTotal` is the test's own
 // wording of CountNote::ZeroTotal. Empty for CountNote::None.
 QString NoteText(CountNote note, const QString& zeroTotal);
 // Appends the note row "注" when there is a note.
 void AddNote(std::vector<DetailsRow>& rows, CountNote note, const QString& zeroTotal);
 
-// A heading's text as copied: its padding blanks removed ("组  别" -> "组别").
-QString HeadingText(const QLabel* label);
-// A caption of the panel as label and shown text; the label loses a trailing
-// "=" or "：". Nothing when the caption is empty.
-void AddCaption(std::vector<std::pair<QString, QString>>& captions, const QString& label, const QLabel* shown);
+// A caption's label without a trailing "=" or "：" (see AddCaption).
 QString CaptionLabel(const QLabel* label);
 
 // Clauses of the sentence.
-// "P = 0.0109", or "P < 0.0001" below 0.0001.
-QString PClause(double p);
-// "差异有统计学意义" when p < 0.05, else "差异无统计学意义".
-QString Verdict(double p);
 // "，OR = 3.2500（95%CI：1.2885 ~ 8.1977）", without the interval when an
 // end is missing; empty when the estimate is.
 QString EstimateClause(const QString& name, std::optional<double> estimate, std::optional<double> low,

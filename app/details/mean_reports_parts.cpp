@@ -7,7 +7,6 @@
 #include "stats/number_reading.h"
 
 #include <QPushButton>
-#include <QRegularExpression>
 
 #include <array>
 #include <cmath>
@@ -91,32 +90,10 @@ void ClearToBare(DetailsReport& report) {
   report.captions.clear();
 }
 
-DetailsRow Heading(const QString& label) { return {label, QString(), true}; }
-
-DetailsRow Row(const QString& label, const QString& value) { return {label, value, false}; }
-
-QString HeadingText(const QLabel* label) {
-  static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
-  return label->text().remove(kBlanks);
-}
-
 QString CaptionLabel(const QLabel* label) {
   QString text = HeadingText(label);
   if (text.endsWith(QLatin1Char('=')) || text.endsWith(QStringLiteral("："))) text.chop(1);
   return text;
-}
-
-void AddCaption(std::vector<std::pair<QString, QString>>& captions, const QString& label, const QLabel* shown) {
-  if (shown->text().isEmpty()) return;
-  captions.emplace_back(label, shown->text());
-}
-
-QString PClause(double p) {
-  return p < 0.0001 ? QStringLiteral("P < 0.0001") : QStringLiteral("P = ") + PText(p);
-}
-
-QString Verdict(double p) {
-  return p < 0.05 ? QStringLiteral("差异有统计学意义") : QStringLiteral("差异无统计学意义");
 }
 
 QString IntervalClause(std::optional<double> low, std::optional<double> high) {

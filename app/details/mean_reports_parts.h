@@ -6,6 +6,7 @@
 
 #include "app/control_array.h"
 #include "app/details/details_report.h"
+#include "app/details/report_rows.h"
 #include "stats/mean_figures.h"
 
 #include <QLabel>
@@ -67,22 +68,11 @@ class PendingMoments {
 // captions (the lists held nothing to compute from).
 void ClearToBare(DetailsReport& report);
 
-DetailsRow Heading(const QString& label);
-DetailsRow Row(const QString& label, const QString& value);
-
-// A column or group heading as the panel shows it, without its padding
-// blanks ("第 1 组" -> "第1组").
-QString HeadingText(const QLabel* label);
-// A caption of the panel as label and shown text, the label without its
-// blanks and a trailing "=" or "："; nothing when the shown text is empty.
-void AddCaption(std::vector<std::pair<QString, QString>>& captions, const QString& label, const QLabel* shown);
+// A caption's label without its blanks and a trailing "=" or "：" (see
+// AddCaption).
 QString CaptionLabel(const QLabel* label);
 
 // Clauses of the sentence.
-// "P = 0.0108", or "P < 0.0001" below 0.0001.
-QString PClause(double p);
-// "差异有统计学意义" when p < 0.05, else "差异无统计学意义".
-QString Verdict(double p);
 // "（95%CI：0.8354 ~ 5.5646）", empty when an end is missing.
 QString IntervalClause(std::optional<double> low, std::optional<double> high);
 
