@@ -14,16 +14,10 @@
 #include "interchange/date_text.h"
 #include "interchange/read_ahead.h"
 #include "interchange/worksheet_scanner.h"
+#include "interchange/zip_handles.h"
 
 namespace kelvasta {
 namespace {
-
-struct ZipDiscarder {
-  void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct ZipFileCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
 
 constexpr std::string_view kSpreadsheetType = "application/vnd.oasis.opendocument.spreadsheet";
 // Bounds a repeat count so that row and column numbers never overflow.
@@ -36,7 +30,7 @@ std::optional<std::string> ReadSmallEntry(zip_t* archive, const char* name, std:
   if (index < 0) {
     return std::nullopt;
   }
-  std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0));
+  ZipEntry file(zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0));
   if (!file) {
     return std::nullopt;
   }
@@ -349,7 +343,7 @@ bool IsOpenDocument(zip* archive) {
 }
 
 WorkbookError ReadOdsArchive(zip* archive, SheetCollector& sheet) {
-  std::unique_ptr<zip_t, ZipDiscarder> owner(archive);
+  ZipArchive owner(archive);
   if (std::optional<std::string> type = ReadSmallEntry(archive, "mimetype", 128);
       type && type->rfind(kSpreadsheetType, 0) != 0) {
     return WorkbookError::NotAWorkbook;  // a text document, a drawing, ...
@@ -363,7 +357,7 @@ WorkbookError ReadOdsArchive(zip* archive, SheetCollector& sheet) {
   if (index < 0) {
     return WorkbookError::Corrupt;
   }
-  std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0));
+  ZipEntry file(zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0));
   if (!file) {
     int code = zip_error_code_zip(zip_get_error(archive));
     return code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD ? WorkbookError::Encrypted : WorkbookError::Corrupt;

@@ -14,18 +14,10 @@
 #include "interchange/ods_reader.h"
 #include "interchange/read_ahead.h"
 #include "interchange/worksheet_scanner.h"
+#include "interchange/zip_handles.h"
 
 namespace kelvasta {
 namespace {
-
-struct ZipDiscarder {
-  void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct ZipFileCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-using ZipArchive = std::unique_ptr<zip_t, ZipDiscarder>;
-using ZipEntry = std::unique_ptr<zip_file_t, ZipFileCloser>;
 
 // The workbook and relationships parts go through QXmlStreamReader, which
 // holds a whole tag or text however long: such a part beyond this is not
