@@ -66,12 +66,7 @@ void KeepMoments(std::uint64_t version, const GroupMoments& moments) {
   gKept[gNextKept++ % gKept.size()] = {version, moments};
 }
 
-GroupMoments ListMoments(const ValueList& list) {
-  if (const std::optional<GroupMoments> kept = KeptMoments(list.version())) return *kept;
-  const GroupMoments moments = ComputeGroupMoments(list.numbers());
-  KeepMoments(list.version(), moments);
-  return moments;
-}
+GroupMoments ListMoments(const ValueList& list) { return PendingMoments(list).moments(); }
 
 PendingMoments::PendingMoments(const ValueList& list) : version_(list.version()), kept_(KeptMoments(version_)) {
   if (!kept_) values_ = list.sharedNumbers();
