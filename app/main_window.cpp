@@ -15,6 +15,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -70,19 +71,23 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
 }
 
 void MainWindow::buildForm() {
-  // The form keeps its size and place; the details pane goes to its right.
-  // Both scroll when the window is smaller than they are.
-  auto* scroll = new FormScrollArea(this);
-  host_ = new QWidget(scroll);
-  auto* client = new QWidget(host_);
+  // The form keeps its size and place and scrolls when the window is
+  // smaller; the details pane stands beside the scrolled form, always whole
+  // in width, so its figures stay in sight whatever part of the form shows.
+  host_ = new QWidget(this);
+  auto* row = new QHBoxLayout(host_);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  auto* scroll = new FormScrollArea(host_);
+  auto* client = new QWidget(scroll);
   client_ = client;
   client->setObjectName(QStringLiteral("Form"));
   formTwips_ = QSize(kClientWidth, kClientHeight);
   client->setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
   formSize_ = client->size();
-  host_->setFixedSize(formSize_);
-  scroll->setWidget(host_);
-  setCentralWidget(scroll);
+  scroll->setWidget(client);
+  row->addWidget(scroll, 1);
+  setCentralWidget(host_);
   ControlFactory& f = factory_;
 
   c_.Frame1 = f.frame(client, ControlName("Frame1"), 60, -60, 9795, 855);

@@ -140,7 +140,7 @@ class MainWindow : public QMainWindow {
   QSize formSize_;
   QSize formTwips_;
   QWidget* client_ = nullptr;  // the form, laid out in twips
-  QWidget* host_ = nullptr;    // the form and the details pane, inside the scroll area
+  QWidget* host_ = nullptr;    // the scrolled form and, beside it, the details pane
   int zoom_ = 100;
 };
 

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace kelvasta {
 
@@ -209,6 +210,12 @@ void DetailsPane::showRows(const DetailsReport& report) {
   sentence_->setText(report.sentence);
   sentence_->setVisible(!report.sentence.isEmpty());
   shownRows_ = report.rows;
+}
+
+void DetailsPane::restyleRows() {
+  DetailsReport shown = report_;
+  shown.rows = std::exchange(shownRows_, {});
+  showRows(shown);
 }
 
 void DetailsPane::copyToClipboard() {

@@ -48,6 +48,9 @@ class DetailsPane : public QWidget {
 
   // Puts the current report on the clipboard as HTML and plain text.
   void copyToClipboard();
+  // The pane's fonts were scaled: the rows that set a font of their own
+  // (the headings) take it from the table's new one.
+  void restyleRows();
   // Whether this pane has put something on the clipboard.
   bool hasCopied() const { return copied_; }
 

@@ -6,6 +6,7 @@
 #include "app/twips.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QSignalBlocker>
 
 namespace kelvasta {
@@ -20,6 +21,10 @@ bool MainWindow::scriptMode() const { return dynamic_cast<const RecordingDesktop
 
 void MainWindow::buildDetailsPane() {
   details_ = new DetailsPane(*this, host_);
+  // As wide as the zoom makes it and as tall as the window: its table
+  // scrolls, its sentence stays at the foot.
+  details_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
+  host_->layout()->addWidget(details_);
   placeDetailsPane();
   // Connected after the panels' own handlers, so the pane follows their captions.
   details_->watch(c_);
@@ -40,12 +45,11 @@ void MainWindow::buildDetailsPane() {
 }
 
 void MainWindow::placeDetailsPane() {
-  details_->setGeometry(formSize_.width(), 0, TwipsToPixels(kPaneWidth, zoom_ / 100.0), formSize_.height());
+  details_->setFixedWidth(TwipsToPixels(kPaneWidth, zoom_ / 100.0));
 }
 
 void MainWindow::applyDetailsShown(bool shown) {
   details_->setVisible(shown);
-  host_->setFixedSize(formSize_.width() + (shown ? details_->width() : 0), formSize_.height());
 }
 
 void MainWindow::SetDetailsShown(bool shown) {

@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLayout>
+#include <QMenuBar>
 #include <QScreen>
 
 #include <algorithm>
@@ -25,6 +26,7 @@ const QString kGeometryKey = QStringLiteral("window/geometry");
 // The window frame before the window manager has drawn one: a title bar and
 // thin borders.
 const QSize kFrameEstimate(16, 40);
+constexpr int kSlack = 2;
 
 // Scales the fonts of `root` and of every widget in it. Every size is read
 // before any is set: a child that inherits its parent's font would otherwise
@@ -69,6 +71,8 @@ void MainWindow::layOutForm(double from, double to) {
   client_->setFixedSize(TwipsToPixels(formTwips_.width(), to), TwipsToPixels(formTwips_.height(), to));
   formSize_ = client_->size();
   ScaleFonts(host_, to / from);
+  ScaleFonts(menuBar(), to / from);
+  details_->restyleRows();
   paintToolIcons();
   placeDetailsPane();
   applyDetailsShown(detailsAction_->isChecked());
@@ -86,7 +90,10 @@ void MainWindow::paintToolIcons() {
 void MainWindow::fitWindow() {
   centralWidget()->updateGeometry();
   layout()->invalidate();
-  const QSize whole = sizeHint();
+  // Two pixels to spare: under a fractional scale factor, or a window
+  // manager that takes a pixel, a window of exactly the form's size would
+  // come out a pixel short and scroll.
+  const QSize whole = sizeHint() + QSize(kSlack, kSlack);
   setMaximumSize(whole);
   QSize size = whole;
   // Scripts see the whole form whatever the screen; a person sees what fits
@@ -113,10 +120,14 @@ void MainWindow::PlaceOnScreen() {
     SetZoom(zoom);
     if (restoreGeometry(geometry)) return;
   } else if (screen() != nullptr) {
-    const QSize content = centralWidget()->sizeHint();
+    // The menu bar scales with the form, the frame does not.
+    const QSize content = sizeHint();
     const QSize atHundred(content.width() * 100 / zoom_, content.height() * 100 / zoom_);
-    const QSize chrome = sizeHint() - content + FrameExtra(*this);
-    SetZoom(FittingZoom(atHundred, chrome, screen()->availableGeometry().size()));
+    SetZoom(FittingZoom(atHundred, FrameExtra(*this), screen()->availableGeometry().size()));
+    // Rounding and the menu bar's own padding can leave the window a few
+    // pixels short of the form: then the zoom below, so that the whole form
+    // shows without scroll bars.
+    while (zoom_ > kMinZoom && size() != maximumSize()) SetZoom(ZoomedOut(zoom_));
   }
   if (screen() == nullptr) return;
   // Centred in the area the taskbar and panels leave, its top-left corner

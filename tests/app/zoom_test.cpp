@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 
 namespace kelvasta::testing {
 namespace {
@@ -100,6 +101,26 @@ TEST_F(ZoomWindowTest, ZoomKeepsTheDataAndWidgetsMadeLaterFollowIt) {
   EXPECT_NEAR(window_->controls().Command1(0)->font().pointSizeF(),
               window_->controls().Command1(1)->font().pointSizeF(), 1e-9);
   EXPECT_TRUE(window_->controls().Command1(0)->font().bold());
+}
+
+// The pane's headings carry a font of their own: after zooming either way
+// they stand at the size a start at that zoom gives them (nine tenths of
+// the table's, bold).
+TEST_F(ZoomWindowTest, PaneHeadingsFollowTheZoomBothWays) {
+  const auto* table = window_->detailsPane().findChild<QTableWidget*>(QStringLiteral("DetailsTable"));
+  ASSERT_NE(table, nullptr);
+  ASSERT_EQ(Run(QStringLiteral("set Text1(0) 1\nset Text1(1) 2\nset Text2(0) 3\nset Text2(1) 5\ndump")).status, 0);
+  for (const char* step : {"menu 放大", "menu 放大", "menu 放大", "menu 实际大小", "menu 缩小", "menu 缩小"}) {
+    SCOPED_TRACE(step);
+    ASSERT_EQ(Run(QString::fromUtf8(step) + QStringLiteral("\ndump")).status, 0);
+    int headings = 0;
+    for (int r = 0; r < table->rowCount(); ++r) {
+      if (table->columnSpan(r, 0) != 2 || table->item(r, 0) == nullptr) continue;
+      ++headings;
+      EXPECT_NEAR(table->item(r, 0)->font().pointSizeF(), table->font().pointSizeF() * 0.9, 1e-9);
+    }
+    EXPECT_GT(headings, 0);
+  }
 }
 
 }  // namespace
