@@ -50,6 +50,16 @@ std::optional<ColumnChoice> RecordingDesktop::askColumns(QWidget*, const QString
   return choice;
 }
 
+std::optional<ChartSaveChoice> SystemDesktop::askChartFile(QWidget* owner, const QString& suggestedName) {
+  return AskChartFile(owner, suggestedName);
+}
+
+std::optional<ChartSaveChoice> RecordingDesktop::askChartFile(QWidget*, const QString&) {
+  const QString path = nextAnswer();
+  if (path.isEmpty()) return std::nullopt;
+  return ChartSaveChoice{path, {}};
+}
+
 QString RecordingDesktop::nextAnswer() {
   if (answers_.empty()) return QString();
   QString answer = answers_.front();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/chart/chart_save_dialog.h"
 #include "interchange/column_choice.h"
 
 #include <deque>
@@ -27,6 +28,9 @@ class Desktop {
   // The columns of `path` that fill `lists` value lists, or nullopt when the
   // user cancels.
   virtual std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) = 0;
+  // Where and how to save a chart offered as `suggestedName`; nullopt
+  // when the user cancels.
+  virtual std::optional<ChartSaveChoice> askChartFile(QWidget* owner, const QString& suggestedName) = 0;
 };
 
 // The real desktop: modal message boxes, the platform's file dialogs and
@@ -38,6 +42,7 @@ class SystemDesktop final : public Desktop {
   QString askOpenFile(QWidget* owner, const QString& title, const QString& filter) override;
   QString askSaveFile(QWidget* owner, const QString& title, const QString& filter) override;
   std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) override;
+  std::optional<ChartSaveChoice> askChartFile(QWidget* owner, const QString& suggestedName) override;
 };
 
 // A desktop without a screen: messages and addresses are recorded, dialogs
@@ -55,6 +60,8 @@ class RecordingDesktop final : public Desktop {
   QString askSaveFile(QWidget* owner, const QString& title, const QString& filter) override;
 
   std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) override;
+  // The next answer is the path; the chart keeps its default size.
+  std::optional<ChartSaveChoice> askChartFile(QWidget* owner, const QString& suggestedName) override;
 
   void queueAnswer(const QString& path) { answers_.push_back(path); }
   // The next column chooser takes this choice (an empty queue cancels).

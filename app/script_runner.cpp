@@ -81,19 +81,23 @@ void FocusAtEnd(QLineEdit* cell) {
   cell->end(false);
 }
 
-// "savechart [WIDTHxHEIGHT] PATH": the chart of the selected test, its
-// format by the extension, its size in centimetres (12x9 when left out).
+// "savechart [WIDTHxHEIGHT[@DPI]] PATH": the chart of the selected test, its
+// format by the extension, its size in centimetres (12x9 when left out) and
+// a PNG's resolution (300 dpi when left out).
 void SaveChartCommand(MainWindow& window, const QString& rest) {
-  static const QRegularExpression kSized(QStringLiteral("^(\\d+(?:\\.\\d+)?)x(\\d+(?:\\.\\d+)?) (.+)$"));
-  QSizeF size(kChartWidthCm, kChartHeightCm);
+  static const QRegularExpression kSized(
+      QStringLiteral("^(\\d+(?:\\.\\d+)?)x(\\d+(?:\\.\\d+)?)(?:@(\\d+))? (.+)$"));
+  ChartFileOptions options;
   QString path = rest;
   if (const QRegularExpressionMatch sized = kSized.match(rest); sized.hasMatch()) {
-    size = QSizeF(sized.captured(1).toDouble(), sized.captured(2).toDouble());
-    path = sized.captured(3);
+    options.sizeCm = QSizeF(sized.captured(1).toDouble(), sized.captured(2).toDouble());
+    if (!sized.captured(3).isEmpty()) options.dpi = sized.captured(3).toInt();
+    path = sized.captured(4);
   }
   window.detailsPane().ensureCurrent();
-  if (!SaveChart(window.detailsPane().chart().model(), path, size))
-    throw ScriptError(QStringLiteral("cannot write %1").arg(path));
+  const ChartTab& chart = window.detailsPane().chart();
+  options.title = chart.documentTitle();
+  if (!SaveChart(chart.model(), path, options)) throw ScriptError(QStringLiteral("cannot write %1").arg(path));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace kelvasta {
@@ -22,12 +23,15 @@ constexpr int kGridRows = 120;
 constexpr int kGridColumnsPerCategory = 40;
 constexpr int kGridColumns = 160;
 
-// An evenly spread offset in [-0.5, 0.5) for item i: the same on every
-// redraw, so dots do not jump while the user types.
+// A pseudo-random offset in [-0.5, 0.5) for item i (SplitMix64 of i): the
+// same on every redraw, so dots do not jump while the user types, and with
+// no pattern that sorted values could turn into a slope.
 double Jitter(std::size_t i) {
-  const double golden = 0.6180339887498949;
-  const double f = double(i) * golden;
-  return f - std::floor(f) - 0.5;
+  std::uint64_t z = std::uint64_t(i) + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  z ^= z >> 31;
+  return double(z >> 11) * 0x1.0p-53 - 0.5;
 }
 
 double TQuantile975(double df) {
@@ -351,6 +355,49 @@ ChartModel RatesChart(std::span<const RateGroup> groups, const QString& eventNam
   }
   panel.series.push_back(std::move(bars));
   panel.note = QStringLiteral("误差线：95%CI（Wilson法）");
+  model.panels.push_back(std::move(panel));
+  return model;
+}
+
+ChartModel GroupedRatesChart(const std::vector<std::vector<double>>& counts, const QStringList& rows,
+                             const QStringList& columns) {
+  ChartModel model{.kind = ChartKind::Rates};
+  ChartPanel panel{.xTitle = QStringLiteral("组别"), .yTitle = QStringLiteral("构成比（%）")};
+  panel.percent = true;
+  panel.legend = true;
+  const auto usable = [](double c) { return std::isfinite(c) && c > 0 ? c : 0.0; };
+  std::vector<double> rowTotals(counts.size(), 0.0), columnTotals;
+  for (std::size_t r = 0; r < counts.size(); ++r)
+    for (std::size_t c = 0; c < counts[r].size(); ++c) {
+      if (columnTotals.size() <= c) columnTotals.resize(c + 1, 0.0);
+      rowTotals[r] += usable(counts[r][c]);
+      columnTotals[c] += usable(counts[r][c]);
+    }
+  for (std::size_t r = 0; r < counts.size(); ++r)
+    if (rowTotals[r] > 0) panel.categories.push_back(rows.value(qsizetype(r)));
+  std::vector<std::size_t> shown;
+  for (std::size_t c = 0; c < columnTotals.size(); ++c)
+    if (columnTotals[c] > 0) shown.push_back(c);
+  // The bars of one row share 0.8 of its slot, centred on it.
+  const double width = shown.empty() ? 0.55 : 0.8 / double(shown.size());
+  for (std::size_t k = 0; k < shown.size(); ++k) {
+    const std::size_t c = shown[k];
+    ChartSeries bars{.type = ChartSeries::Type::Bars, .name = columns.value(qsizetype(c)), .colour = int(k)};
+    bars.width = width * 0.9;
+    const double offset = (double(k) - double(shown.size() - 1) / 2) * width;
+    double slot = 0;
+    for (std::size_t r = 0; r < counts.size(); ++r) {
+      if (!(rowTotals[r] > 0)) continue;
+      const double events = c < counts[r].size() ? usable(counts[r][c]) : 0.0;
+      const auto [low, high] = WilsonInterval(events, rowTotals[r]);
+      bars.x.push_back(++slot + offset);
+      bars.y.push_back(100 * events / rowTotals[r]);
+      bars.low.push_back(100 * low);
+      bars.high.push_back(100 * high);
+    }
+    panel.series.push_back(std::move(bars));
+  }
+  panel.note = QStringLiteral("各列构成比 = 该列频数 / 行合计；误差线：95%CI（Wilson法）");
   model.panels.push_back(std::move(panel));
   return model;
 }

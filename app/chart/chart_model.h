@@ -49,6 +49,7 @@ struct ChartSeries {
   QString name{};
   int colour = 0;  // index into the palette
   std::vector<double> x{}, y{}, low{}, high{}, base{};
+  double width = 0.55;  // of a bar, in x units
   DensityGrid grid{};
   // What the dump counts: points, segments, bars or non-empty bins.
   std::size_t count() const;
@@ -119,6 +120,12 @@ struct RateGroup {
   double total = 0;
 };
 ChartModel RatesChart(std::span<const RateGroup> groups, const QString& eventName);
+
+// The share of every column within each row of a table, as grouped bars
+// in percent with Wilson 95% intervals: one series per column with counts,
+// one category per row with counts; counts[r][c].
+ChartModel GroupedRatesChart(const std::vector<std::vector<double>>& counts, const QStringList& rows,
+                             const QStringList& columns);
 
 // Stacked percentages of the grades within each group; counts[g][k] is the
 // count of grade k in group g.

@@ -3,10 +3,13 @@
 #include "app/chart/chart_view.h"
 #include "app/chart/window_charts.h"
 #include "app/desktop.h"
+#include "app/main_window.h"
+#include "app/test_table.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDate>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -121,12 +124,22 @@ void ChartTab::show(const ChartModel& chart, std::uint64_t changes) {
 
 void ChartTab::copyToClipboard() const { QApplication::clipboard()->setImage(RenderChart(model())); }
 
+QString ChartTab::testName() const {
+  const std::string_view caption = kTests.at(std::size_t(window_.CurrentTest())).caption;
+  return QString::fromUtf8(caption.data(), qsizetype(caption.size()));
+}
+
+QString ChartTab::documentTitle() const {
+  return testName() + QStringLiteral(" ") + QDate::currentDate().toString(Qt::ISODate);
+}
+
 void ChartTab::saveAs(Desktop& desktop) {
-  const QString path = desktop.askSaveFile(window(), QStringLiteral("保存图表"),
-                                           QStringLiteral("PNG 图像 (*.png);;SVG 矢量图 (*.svg);;PDF 文档 (*.pdf)"));
-  if (path.isEmpty()) return;
-  const QString file = QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".png") : path;
-  if (!SaveChart(model(), file))
+  std::optional<ChartSaveChoice> choice = desktop.askChartFile(window(), ChartFileName(testName()));
+  if (!choice || choice->path.isEmpty()) return;
+  const QString file = QFileInfo(choice->path).suffix().isEmpty() ? choice->path + QStringLiteral(".png")
+                                                                  : choice->path;
+  choice->options.title = documentTitle();
+  if (!SaveChart(model(), file, choice->options))
     desktop.showMessage(window(), QStringLiteral("保存图表"), QStringLiteral("无法保存图表：%1").arg(file));
 }
 

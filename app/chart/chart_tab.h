@@ -46,6 +46,10 @@ class ChartTab : public QWidget {
   // Asks `desktop` for a path and saves there by its extension (.png, .svg,
   // .pdf); says so through the desktop when the file cannot be written.
   void saveAs(Desktop& desktop);
+  // The selected test's name, and a saved chart's document title: the name
+  // and today's date.
+  QString testName() const;
+  QString documentTitle() const;
   // Where saveAs asks: set once by the window.
   void setDesktop(Desktop* desktop) { desktop_ = desktop; }
 

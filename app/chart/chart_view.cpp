@@ -3,6 +3,9 @@
 #include <qcustomplot.h>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QFile>
+#include <QRegularExpression>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QMenu>
@@ -32,33 +35,44 @@ constexpr double kScreenDpi = 96;
 
 QColor Colour(int index) { return kPalette[std::size_t(index) % std::size(kPalette)]; }
 
-// The chart's fonts follow the plot's own: on screen that is the window's
-// zoom, in a saved or copied picture the program's font as it is.
-QFont ChartFont(const QCustomPlot& plot, double points, bool bold = false) {
+// The chart follows the plot's own font: on screen that is the window's
+// zoom, in a saved or copied picture the program's font as it is. Fonts,
+// pens and markers all scale by it.
+double Zoom(const QCustomPlot& plot) {
   const QFont base = QApplication::font();
-  const double zoom = base.pointSizeF() > 0 && plot.font().pointSizeF() > 0
-                          ? plot.font().pointSizeF() / base.pointSizeF()
-                          : 1.0;
-  QFont font = base;
-  font.setPointSizeF(points * zoom);
+  return base.pointSizeF() > 0 && plot.font().pointSizeF() > 0 ? plot.font().pointSizeF() / base.pointSizeF() : 1.0;
+}
+
+QFont ChartFont(const QCustomPlot& plot, double points, bool bold = false) {
+  QFont font = QApplication::font();
+  // The family the font resolves to, named as such: a vector file then
+  // asks for the face it was drawn with, not the first of the wished-for.
+  font.setFamilies({QFontInfo(font).family()});
+  font.setPointSizeF(points * Zoom(plot));
   font.setBold(bold);
   return font;
+}
+
+QPen ChartPen(const QCustomPlot& plot, const QColor& colour, double width, Qt::PenStyle style = Qt::SolidLine) {
+  return QPen(colour, width * Zoom(plot), style);
 }
 
 QVector<double> Vec(const std::vector<double>& v) { return QVector<double>(v.begin(), v.end()); }
 
 void StyleAxis(QCPAxis* axis, const QString& title) {
+  const QCustomPlot& plot = *axis->parentPlot();
+  const double zoom = Zoom(plot);
   axis->setLabel(title);
-  axis->setLabelFont(ChartFont(*axis->parentPlot(), 9));
-  axis->setTickLabelFont(ChartFont(*axis->parentPlot(), 8));
+  axis->setLabelFont(ChartFont(plot, 9));
+  axis->setTickLabelFont(ChartFont(plot, 8));
   axis->grid()->setVisible(false);
-  axis->setBasePen(QPen(Qt::black, 1));
-  axis->setTickPen(QPen(Qt::black, 1));
-  axis->setSubTickPen(QPen(Qt::black, 1));
+  axis->setBasePen(ChartPen(plot, Qt::black, 1));
+  axis->setTickPen(ChartPen(plot, Qt::black, 1));
+  axis->setSubTickPen(ChartPen(plot, Qt::black, 1));
   axis->setTickLengthIn(0);
-  axis->setTickLengthOut(4);
+  axis->setTickLengthOut(qRound(4 * zoom));
   axis->setSubTickLengthIn(0);
-  axis->setSubTickLengthOut(2);
+  axis->setSubTickLengthOut(qRound(2 * zoom));
 }
 
 // Whiskers low..high around y, attached to `data`.
@@ -74,12 +88,13 @@ void AddWhiskers(QCPAbstractPlottable* data, QCPAxis* x, QCPAxis* y, const Chart
     plus.push_back(std::isfinite(high) ? high - s.y[i] : 0);
   }
   bars->setData(minus, plus);
-  bars->setPen(QPen(Qt::black, 1.5));
-  bars->setWhiskerWidth(8);
+  bars->setPen(ChartPen(*x->parentPlot(), Qt::black, 1.5));
+  bars->setWhiskerWidth(8 * Zoom(*x->parentPlot()));
   bars->setSymbolGap(0);
 }
 
-void AddDensity(QCPAxis* x, QCPAxis* y, const DensityGrid& grid) {
+// The density image and, right of the plot, its colour scale with counts.
+void AddDensity(QCPAxis* x, QCPAxis* y, const DensityGrid& grid, QCPLayoutGrid* beside) {
   auto* map = new QCPColorMap(x, y);
   map->removeFromLegend();
   const double dx = (grid.xMax - grid.xMin) / grid.columns;
@@ -103,10 +118,34 @@ void AddDensity(QCPAxis* x, QCPAxis* y, const DensityGrid& grid) {
   map->setDataScaleType(QCPAxis::stLogarithmic);
   map->setDataRange(QCPRange(1, std::max(2.0, top)));
   map->setInterpolate(false);
+  if (beside == nullptr) return;
+  QCustomPlot& plot = *x->parentPlot();
+  auto* scale = new QCPColorScale(&plot);
+  beside->addElement(0, beside->columnCount(), scale);
+  scale->setType(QCPAxis::atRight);
+  scale->setDataScaleType(QCPAxis::stLogarithmic);
+  scale->setGradient(gradient);
+  scale->setDataRange(map->dataRange());
+  scale->setBarWidth(qRound(8 * Zoom(plot)));
+  StyleAxis(scale->axis(), QStringLiteral("计数"));
+  map->setColorScale(scale);
+  map->setDataRange(QCPRange(1, std::max(2.0, top)));
+  // Whole counts at 1, 2, 5, 10, 20, 50, ... up to the largest.
+  QSharedPointer<QCPAxisTickerText> ticks(new QCPAxisTickerText);
+  for (double decade = 1; decade <= top; decade *= 10)
+    for (double step : {1.0, 2.0, 5.0})
+      if (step * decade <= top) ticks->addTick(step * decade, QString::number(qint64(step * decade)));
+  scale->axis()->setTicker(ticks);
+  scale->axis()->setSubTicks(false);
+  // The scale as tall as the plot it reads.
+  auto* margins = new QCPMarginGroup(&plot);
+  x->axisRect()->setMarginGroup(QCP::msBottom | QCP::msTop, margins);
+  scale->setMarginGroup(QCP::msBottom | QCP::msTop, margins);
 }
 
+// Draws one series into `rect`; bars that the legend names go to `legend`.
 void AddSeries(QCustomPlot& plot, QCPAxisRect* rect, const ChartSeries& s, std::size_t pointsInPanel,
-               std::vector<QCPBars*>& stack) {
+               std::vector<QCPBars*>& stack, std::vector<QCPAbstractPlottable*>& legend, QCPLayoutGrid* beside) {
   QCPAxis* x = rect->axis(QCPAxis::atBottom);
   QCPAxis* y = rect->axis(QCPAxis::atLeft);
   const QColor colour = Colour(s.colour);
@@ -117,9 +156,9 @@ void AddSeries(QCustomPlot& plot, QCPAxisRect* rect, const ChartSeries& s, std::
       graph->setLineStyle(QCPGraph::lsNone);
       QColor fill = colour;
       fill.setAlpha(pointsInPanel > 500 ? 60 : 110);
-      const double size = pointsInPanel > 1000 ? 3.5 : 5.5;
+      const double size = (pointsInPanel > 1000 ? 3.5 : 5.5) * Zoom(plot);
       graph->setScatterStyle(QCPScatterStyle(kMarkers[std::size_t(s.colour) % std::size(kMarkers)],
-                                             QPen(colour, 1), QBrush(fill), size));
+                                             ChartPen(plot, colour, 1), QBrush(fill), size));
       graph->setData(Vec(s.x), Vec(s.y), true);
       break;
     }
@@ -134,15 +173,16 @@ void AddSeries(QCustomPlot& plot, QCPAxisRect* rect, const ChartSeries& s, std::
       curve->setName(s.name);
       QColor line(0x40, 0x40, 0x40);
       line.setAlpha(s.x.size() > 60 ? 90 : 170);
-      curve->setPen(QPen(line, 1));
-      curve->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(line, 1), QBrush(Qt::white), 4));
+      curve->setPen(ChartPen(plot, line, 1));
+      curve->setScatterStyle(
+          QCPScatterStyle(QCPScatterStyle::ssCircle, ChartPen(plot, line, 1), QBrush(Qt::white), 4 * Zoom(plot)));
       curve->setData(xs, ys);
       break;
     }
     case ChartSeries::Type::Curve: {
       auto* graph = new QCPGraph(x, y);
       graph->setName(s.name);
-      graph->setPen(QPen(colour, 2));
+      graph->setPen(ChartPen(plot, colour, 2));
       graph->setData(Vec(s.x), Vec(s.y), true);
       break;
     }
@@ -151,7 +191,7 @@ void AddSeries(QCustomPlot& plot, QCPAxisRect* rect, const ChartSeries& s, std::
       auto* high = new QCPGraph(x, y);
       QColor edge = colour;
       edge.setAlpha(140);
-      QPen dashed(edge, 1, Qt::DashLine);
+      const QPen dashed = ChartPen(plot, edge, 1, Qt::DashLine);
       low->setPen(dashed);
       high->setPen(dashed);
       low->setData(Vec(s.x), Vec(s.low), true);
@@ -170,11 +210,11 @@ void AddSeries(QCustomPlot& plot, QCPAxisRect* rect, const ChartSeries& s, std::
       means->setLineStyle(QCPGraph::lsNone);
       // A custom marker is drawn in a 6-unit box scaled to its size, pen
       // and all: a 24-pixel bar 2.5 pixels thick.
-      constexpr double kBarSize = 24;
+      const double kBarSize = 24 * Zoom(plot);
       QPainterPath bar;
       bar.moveTo(-3, 0);
       bar.lineTo(3, 0);
-      means->setScatterStyle(QCPScatterStyle(bar, QPen(Qt::black, 2.5 * 6 / kBarSize), Qt::NoBrush, kBarSize));
+      means->setScatterStyle(QCPScatterStyle(bar, QPen(Qt::black, 2.5 * 6 / 24), Qt::NoBrush, kBarSize));
       means->setData(Vec(s.x), Vec(s.y), true);
       AddWhiskers(means, x, y, s);
       break;
@@ -182,27 +222,29 @@ void AddSeries(QCustomPlot& plot, QCPAxisRect* rect, const ChartSeries& s, std::
     case ChartSeries::Type::Bars: {
       auto* bars = new QCPBars(x, y);
       bars->setName(s.name);
-      bars->setWidth(0.55);
-      bars->setPen(QPen(Qt::black, 1));
-      bars->setBrush(QColor(0x9E, 0xCA, 0xE1));
+      bars->setWidth(s.width);
+      bars->setPen(ChartPen(plot, Qt::black, 1));
+      // One series: a quiet blue; several: each its own colour.
+      bars->setBrush(s.colour == 0 ? QColor(0x9E, 0xCA, 0xE1) : Colour(s.colour).lighter(135));
       bars->setData(Vec(s.x), Vec(s.y), true);
       AddWhiskers(bars, x, y, s);
+      legend.push_back(bars);
       break;
     }
     case ChartSeries::Type::Stacked: {
       auto* bars = new QCPBars(x, y);
       bars->setName(s.name);
-      bars->setWidth(0.55);
-      bars->setPen(QPen(Qt::black, 0.8));
+      bars->setWidth(s.width);
+      bars->setPen(ChartPen(plot, Qt::black, 0.8));
       bars->setBrush(kGradeRamp[std::size_t(s.colour) % std::size(kGradeRamp)]);
       bars->setData(Vec(s.x), Vec(s.y), true);
       if (!stack.empty()) bars->moveAbove(stack.back());
       stack.push_back(bars);
-      bars->removeFromLegend();
+      legend.push_back(bars);
       break;
     }
     case ChartSeries::Type::Density:
-      AddDensity(x, y, s.grid);
+      AddDensity(x, y, s.grid, beside);
       break;
     case ChartSeries::Type::Reference: {
       auto* line = new QCPItemStraightLine(&plot);
@@ -213,7 +255,7 @@ void AddSeries(QCustomPlot& plot, QCPAxisRect* rect, const ChartSeries& s, std::
       }
       line->point1->setCoords(0, s.y.at(0));
       line->point2->setCoords(1, s.y.at(0));
-      line->setPen(QPen(QColor(0x60, 0x60, 0x60), 1, Qt::DashLine));
+      line->setPen(ChartPen(plot, QColor(0x60, 0x60, 0x60), 1, Qt::DashLine));
       break;
     }
   }
@@ -286,11 +328,38 @@ bool Empty(const ChartModel& model) {
   return true;
 }
 
+// One line of swatches under the plot, centred, each swatch as tall as its
+// label's line so that label and swatch share a centre.
+void AddLegend(QCustomPlot& plot, QCPLayoutGrid& grid, int row, const std::vector<QCPAbstractPlottable*>& named) {
+  auto* line = new QCPLayoutGrid;
+  grid.addElement(row, 0, line);
+  auto* legend = new QCPLegend;
+  line->addElement(0, 0, new QCPLayoutElement(&plot));
+  line->addElement(0, 1, legend);
+  line->addElement(0, 2, new QCPLayoutElement(&plot));
+  line->setColumnStretchFactors({1, 0.001, 1});
+  legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+  legend->setMargins(QMargins(0, 0, 0, 0));
+  const QFont font = ChartFont(plot, 8);
+  legend->setFont(font);
+  legend->setBorderPen(Qt::NoPen);
+  const int height = QFontMetrics(font).height();
+  legend->setIconSize(qRound(height * 1.2), height);
+  legend->setIconTextPadding(qRound(4 * Zoom(plot)));
+  legend->setColumnSpacing(qRound(10 * Zoom(plot)));
+  legend->setLayer(QStringLiteral("legend"));
+  for (QCPAbstractPlottable* plottable : named) plottable->addToLegend(legend);
+}
+
 // Builds the plot's layout and plottables from the model.
 void DrawChart(QCustomPlot& plot, const ChartModel& model) {
   plot.clearItems();
   plot.clearPlottables();
   plot.plotLayout()->clear();
+  // Every font of the picture names the face it is drawn with.
+  QFont font = plot.font();
+  font.setFamilies({QFontInfo(font).family()});
+  plot.setFont(font);
   plot.setBackground(Qt::white);
   plot.setAntialiasedElements(QCP::aeAll);
   if (model.panels.empty() || Empty(model)) {
@@ -308,51 +377,32 @@ void DrawChart(QCustomPlot& plot, const ChartModel& model) {
     grid->setRowSpacing(2);
     int row = 0;
     if (!panel.title.isEmpty()) grid->addElement(row++, 0, new QCPTextElement(&plot, panel.title, ChartFont(plot, 9, true)));
+    // The plot, and beside it a colour scale where there is a density image.
+    auto* plotRow = new QCPLayoutGrid;
+    plotRow->setColumnSpacing(qRound(4 * Zoom(plot)));
+    grid->addElement(row++, 0, plotRow);
     auto* rect = new QCPAxisRect(&plot, false);
     rect->addAxes(QCPAxis::atBottom | QCPAxis::atLeft);
-    grid->addElement(row, 0, rect);
-    ++row;
+    plotRow->addElement(0, 0, rect);
     StyleAxis(rect->axis(QCPAxis::atBottom), panel.xTitle);
     StyleAxis(rect->axis(QCPAxis::atLeft), panel.yTitle);
-    QCPLegend* legend = nullptr;
-    if (panel.legend) {
-      // One line under the plot, the grades left to right.
-      legend = new QCPLegend;
-      grid->addElement(row++, 0, legend);
-      legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
-      legend->setMargins(QMargins(0, 0, 0, 0));
-      legend->setFont(ChartFont(plot, 8));
-      legend->setBorderPen(Qt::NoPen);
-      legend->setIconSize(12, 10);
-      legend->setLayer(QStringLiteral("legend"));
-    }
     std::vector<QCPBars*> stack;
+    std::vector<QCPAbstractPlottable*> named;
     const std::size_t points = PanelPoints(panel);
-    for (const ChartSeries& s : panel.series) AddSeries(plot, rect, s, points, stack);
-    if (legend != nullptr)
-      for (QCPBars* bars : stack) bars->addToLegend(legend);
+    for (const ChartSeries& s : panel.series) AddSeries(plot, rect, s, points, stack, named, plotRow);
+    for (int column = 1; column < plotRow->columnCount(); ++column) plotRow->setColumnStretchFactor(column, 0.001);
+    if (panel.legend) AddLegend(plot, *grid, row++, named);
     FitAxes(rect, panel);
+    // Notes (the equation and r among them) go under the plot, where they
+    // cover no data.
     if (!panel.note.isEmpty()) {
-      if (model.kind == ChartKind::Scatter) {
-        auto* note = new QCPItemText(&plot);
-        note->setClipAxisRect(rect);
-        note->position->setType(QCPItemPosition::ptAxisRectRatio);
-        note->position->setAxisRect(rect);
-        note->position->setCoords(0.03, 0.03);
-        note->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
-        note->setTextAlignment(Qt::AlignLeft);
-        note->setFont(ChartFont(plot, 8));
-        note->setPadding(QMargins(3, 2, 3, 2));
-        note->setBrush(QColor(255, 255, 255, 220));
-        note->setText(panel.note);
-      } else {
-        auto* note = new QCPTextElement(&plot, panel.note, ChartFont(plot, 7.5));
-        note->setTextColor(QColor(0x40, 0x40, 0x40));
-        grid->addElement(row++, 0, note);
-      }
+      auto* note = new QCPTextElement(&plot, panel.note, ChartFont(plot, 7.5));
+      note->setTextColor(QColor(0x40, 0x40, 0x40));
+      grid->addElement(row++, 0, note);
     }
     // Titles, legend and notes take their own height, the plot the rest.
-    for (int r = 0; r < grid->rowCount(); ++r) grid->setRowStretchFactor(r, grid->element(r, 0) == rect ? 1 : 0.001);
+    for (int r = 0; r < grid->rowCount(); ++r)
+      grid->setRowStretchFactor(r, grid->element(r, 0) == plotRow ? 1 : 0.001);
   }
 }
 
@@ -364,6 +414,7 @@ QSize LogicalSize(QSizeF sizeCm) {
 
 void Paint(QCustomPlot& plot, QPaintDevice& device, QSize logical, double scaleX, double scaleY, bool vector) {
   QCPPainter painter(&device);
+  painter.setFont(plot.font());
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
   if (vector) {
@@ -416,22 +467,55 @@ QImage RenderChart(const ChartModel& model, QSizeF sizeCm, int dpi) {
   return image;
 }
 
-bool SaveChart(const ChartModel& model, const QString& path, QSizeF sizeCm) {
+QByteArray TidySvg(QByteArray svg, QSizeF sizeCm) {
+  const int open = int(svg.indexOf("<svg"));
+  const int close = open < 0 ? -1 : int(svg.indexOf('>', open));
+  if (close < 0) return svg;
+  QString head = QString::fromUtf8(svg.mid(open, close - open));
+  static const QRegularExpression kWidth(QStringLiteral(R"( width="[^"]*")"));
+  static const QRegularExpression kHeight(QStringLiteral(R"( height="[^"]*")"));
+  head.replace(kWidth, QStringLiteral(" width=\"%1mm\"").arg(sizeCm.width() * 10, 0, 'g', 10));
+  head.replace(kHeight, QStringLiteral(" height=\"%1mm\"").arg(sizeCm.height() * 10, 0, 'g', 10));
+  svg.replace(open, close - open, head.toUtf8());
+  // font-family="WenQuanYi Micro Hei" -> font-family="'WenQuanYi Micro Hei', sans-serif"
+  static const QRegularExpression kFamily(QStringLiteral(R"re(font-family="([^"',]+)")re"));
+  QString text = QString::fromUtf8(svg);
+  text.replace(kFamily, QStringLiteral("font-family=\"'\\1', sans-serif\""));
+  return text.toUtf8();
+}
+
+bool SaveChart(const ChartModel& model, const QString& path, const ChartFileOptions& options) {
+  const QSizeF sizeCm = options.sizeCm;
+  if (!(sizeCm.width() >= kChartMinCm && sizeCm.width() <= kChartMaxCm && sizeCm.height() >= kChartMinCm &&
+        sizeCm.height() <= kChartMaxCm && options.dpi >= kChartMinDpi && options.dpi <= kChartMaxDpi))
+    return false;
   const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == u"png") return RenderChart(model, sizeCm, kChartDpi).save(path, "PNG");
+  const QString title = options.title.isEmpty() ? QStringLiteral("Kelvasta") : options.title;
+  if (suffix == u"png") {
+    // At most 100 million pixels (400 MB while drawn).
+    const double side = options.dpi / 2.54;
+    if (sizeCm.width() * side * sizeCm.height() * side > kChartMaxPixels) return false;
+    const QImage image = RenderChart(model, sizeCm, options.dpi);
+    return !image.isNull() && image.save(path, "PNG");
+  }
   const QSize logical = LogicalSize(sizeCm);
   QCustomPlot plot;
   plot.resize(logical);
   DrawChart(plot, model);
   if (suffix == u"svg") {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setFileName(path);
+    svg.setOutputDevice(&buffer);
     svg.setSize(logical);
     svg.setViewBox(QRect(QPoint(0, 0), logical));
     svg.setResolution(int(kScreenDpi));
-    svg.setTitle(QStringLiteral("Kelvasta"));
+    svg.setTitle(title);
     Paint(plot, svg, logical, 1, 1, true);
-    return QFileInfo(path).size() > 0;
+    QFile file(path);
+    const QByteArray text = TidySvg(buffer.data(), sizeCm);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size() &&
+           file.flush();
   }
   if (suffix == u"pdf") {
     QPdfWriter pdf(path);
@@ -439,6 +523,7 @@ bool SaveChart(const ChartModel& model, const QString& path, QSizeF sizeCm) {
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
     pdf.setResolution(int(kScreenDpi));
     pdf.setCreator(QStringLiteral("Kelvasta"));
+    pdf.setTitle(title);
     Paint(plot, pdf, logical, 1, 1, true);
     return QFileInfo(path).size() > 0;
   }

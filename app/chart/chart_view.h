@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QSizeF>
+#include <QString>
 #include <QWidget>
 
 class QCustomPlot;
@@ -38,15 +39,34 @@ class ChartView : public QWidget {
 inline constexpr double kChartWidthCm = 12;
 inline constexpr double kChartHeightCm = 9;
 inline constexpr int kChartDpi = 300;
+// What a saved chart may be: 2 to 100 cm a side, 72 to 1200 dpi.
+inline constexpr double kChartMinCm = 2;
+inline constexpr double kChartMaxCm = 100;
+inline constexpr int kChartMinDpi = 72;
+inline constexpr int kChartMaxDpi = 1200;
+inline constexpr double kChartMaxPixels = 1e8;
 
 // The chart drawn at `sizeCm` and `dpi`: round(cm / 2.54 · dpi) pixels a
 // side, with the resolution written into the image (dots per metre), fonts
 // at their point size on paper.
 QImage RenderChart(const ChartModel& model, QSizeF sizeCm = {kChartWidthCm, kChartHeightCm}, int dpi = kChartDpi);
 
-// Saves the chart at `sizeCm`: PNG at 300 dpi, SVG or PDF (vector), by the
-// extension of `path` (case ignored). False when the extension is none of
-// these or the file cannot be written.
-bool SaveChart(const ChartModel& model, const QString& path, QSizeF sizeCm = {kChartWidthCm, kChartHeightCm});
+// How a chart is written: its size on paper, the resolution of a PNG and
+// the document title of an SVG or PDF.
+struct ChartFileOptions {
+  QSizeF sizeCm{kChartWidthCm, kChartHeightCm};
+  int dpi = kChartDpi;
+  QString title{};
+};
+
+// Saves the chart: PNG at the options' dpi, SVG or PDF (vector, exactly
+// the size asked, the title in the document), by the extension of `path`
+// (case ignored). False when the extension is none of these, the size or
+// dpi is out of range, or the file cannot be written.
+bool SaveChart(const ChartModel& model, const QString& path, const ChartFileOptions& options = {});
+
+// The SVG text as QSvgGenerator wrote it, with the page size given exactly
+// in millimetres and a generic family after every named font.
+QByteArray TidySvg(QByteArray svg, QSizeF sizeCm);
 
 }  // namespace kelvasta

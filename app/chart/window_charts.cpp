@@ -127,17 +127,16 @@ ChartModel GridChart(const MainWindow& window) {
     }
     case kSeveralRates: {
       constexpr int kRowHeadings[] = {10, 9, 14};
-      constexpr int kFirstColumnHeading = 12;
-      std::vector<RateGroup> groups;
+      constexpr int kColumnHeadings[] = {12, 7, 11, 26};
+      std::vector<std::vector<double>> counts(3, std::vector<double>(4));
+      QStringList rows, columns;
       for (int row = 0; row < 3; ++row) {
-        double total = 0;
-        for (int column = 0; column < 4; ++column) total += Count(c.Text111(4 * row + column));
-        groups.push_back({Heading(c.Label17(kRowHeadings[row])), Count(c.Text111(4 * row)), total});
+        rows.push_back(Heading(c.Label17(kRowHeadings[row])));
+        for (int column = 0; column < 4; ++column)
+          counts[std::size_t(row)][std::size_t(column)] = Count(c.Text111(4 * row + column));
       }
-      // The first column is the event: "C1率" unless the heading was renamed.
-      ChartModel model = RatesChart(groups, Heading(c.Label17(kFirstColumnHeading)));
-      model.panels.front().note = QStringLiteral("率 = 第1列 / 行合计；误差线：95%CI（Wilson法）");
-      return model;
+      for (int heading : kColumnHeadings) columns.push_back(Heading(c.Label17(heading)));
+      return GroupedRatesChart(counts, rows, columns);
     }
     case kOrdinal: {
       std::vector<std::vector<double>> counts(2, std::vector<double>(4));

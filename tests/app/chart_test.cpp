@@ -9,13 +9,19 @@
 #include "stats/number_text.h"
 #include "tests/app/script_fixture.h"
 
+#include <qcustomplot.h>
+
+#include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 namespace kelvasta::testing {
@@ -92,7 +98,7 @@ TEST_F(ChartTest, DumpDescribesTheChartOfEveryTest) {
        "rates", "阳性率（%）", "阳性率:2", ""},
       // A row without counts is left out.
       {"rxc", QStringLiteral("click Command1(5)\n") + SetCells("Text111", {"20", "10", "", "", "15", "15"}),
-       "rates", "C1率（%）", "C1率:2", ""},
+       "rates", "构成比（%）", "C1:2,C2:2", ""},
       {"ordinal", QStringLiteral("click Command1(7)\n") + SetCells("Text12", {"5", "10", "8", "2", "9", "12", "3", "1"}),
        "stacked_percent", "构成比（%）", "（+）:2,（++）:2,（+++）:2,（++++）:2", ""},
   };
@@ -199,6 +205,49 @@ TEST(ChartBuilders, WilsonIntervalMatchesNewcombe) {
   EXPECT_TRUE(std::isnan(WilsonInterval(0, 0)[0]));
 }
 
+// Each column's share of its row with the Wilson interval of that share;
+// empty rows and columns are left out.
+TEST(ChartBuilders, GroupedRatesShowEveryColumnOfEachRow) {
+  const ChartModel model = GroupedRatesChart({{20, 10, 0, 0}, {0, 0, 0, 0}, {15, 15, 0, 0}},
+                                             {QStringLiteral("R1"), QStringLiteral("R2"), QStringLiteral("R3")},
+                                             {QStringLiteral("C1"), QStringLiteral("C2"), QStringLiteral("C3"),
+                                              QStringLiteral("C4")});
+  const ChartPanel& panel = model.panels.at(0);
+  EXPECT_EQ(panel.categories, (QStringList{QStringLiteral("R1"), QStringLiteral("R3")}));
+  ASSERT_EQ(panel.series.size(), 2u);
+  const ChartSeries& c2 = panel.series[1];
+  EXPECT_EQ(c2.name, QStringLiteral("C2"));
+  EXPECT_NEAR(c2.y[0], 100.0 / 3, 1e-12);
+  EXPECT_NEAR(c2.y[1], 50, 1e-12);
+  const auto w = WilsonInterval(10, 30);
+  EXPECT_NEAR(c2.low[0], 100 * w[0], 1e-12);
+  EXPECT_NEAR(c2.high[0], 100 * w[1], 1e-12);
+  // The two bars of a row sit either side of its tick.
+  EXPECT_NEAR(panel.series[0].x[0] + c2.x[0], 2.0, 1e-12);
+  EXPECT_LT(panel.series[0].x[0], c2.x[0]);
+}
+
+// Dots of sorted values must not line up: neighbouring offsets are not
+// tied to each other (a golden-ratio sequence has a lag-one correlation of
+// -0.42), and they spread over the whole width.
+TEST(ChartBuilders, JitterLooksRandom) {
+  std::vector<double> values(600);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = double(i);
+  const std::span<const double> groups[] = {values};
+  const ChartModel model = GroupMeansChart(groups, {QStringLiteral("第1组")}, ErrorBarKind::Ci95);
+  const std::vector<double>& x = model.panels.at(0).series.at(0).x;
+  double mean = 0;
+  for (double v : x) mean += v / double(x.size());
+  double lag = 0, variance = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    variance += (x[i] - mean) * (x[i] - mean);
+    if (i + 1 < x.size()) lag += (x[i] - mean) * (x[i + 1] - mean);
+  }
+  EXPECT_LT(std::abs(lag / variance), 0.15);
+  const auto [low, high] = std::minmax_element(x.begin(), x.end());
+  EXPECT_GT(*high - *low, 0.27);  // of the 0.3 the dots may take
+}
+
 TEST(ChartBuilders, StackedPercentagesFillEachBar) {
   const ChartModel model = StackedPercentChart({{5, 10, 8, 2}, {0, 0, 0, 0}, {9, 12, 3, 1}},
                                                {QStringLiteral("甲"), QStringLiteral("空"), QStringLiteral("乙")},
@@ -241,17 +290,37 @@ TEST_F(ChartTest, SaveChartWritesPngSvgAndPdf) {
   ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
   const QByteArray svgText = svgFile.readAll();
   EXPECT_TRUE(svgText.startsWith("<?xml"));
-  EXPECT_TRUE(svgText.contains("<svg"));
+  EXPECT_TRUE(svgText.contains("<svg width=\"120mm\" height=\"90mm\""));
   EXPECT_TRUE(svgText.contains("</svg>"));
+  EXPECT_TRUE(svgText.contains("<title>直线相关与回归 "));
+  // Every font is the one drawn with, then a generic family.
+  const QString fontFamily = QStringLiteral("'%1', sans-serif").arg(QFontInfo(QApplication::font()).family());
+  qsizetype fonts = 0;
+  for (qsizetype at = svgText.indexOf("font-family=\""); at >= 0; at = svgText.indexOf("font-family=\"", at + 1)) {
+    ++fonts;
+    const qsizetype start = at + 13;
+    EXPECT_EQ(QString::fromUtf8(svgText.mid(start, svgText.indexOf('"', start) - start)), fontFamily);
+  }
+  EXPECT_GT(fonts, 0);
   QFile pdfFile(pdf);
   ASSERT_TRUE(pdfFile.open(QIODevice::ReadOnly));
   const QByteArray pdfBytes = pdfFile.readAll();
   EXPECT_TRUE(pdfBytes.startsWith("%PDF-"));
   EXPECT_TRUE(pdfBytes.trimmed().endsWith("%%EOF"));
   EXPECT_GT(pdfBytes.size(), 1000);
+  EXPECT_TRUE(pdfBytes.contains("/Title"));
 
-  const Result bad = Run(QStringLiteral("savechart ") + dir.filePath(QStringLiteral("chart.bmp")));
-  EXPECT_EQ(bad.status, 2);
+  // A resolution of its own; sizes and resolutions out of range are refused.
+  const QString fine = dir.filePath(QStringLiteral("fine.png"));
+  ASSERT_EQ(Run(QStringLiteral("savechart 8x6@150 ") + fine).status, 0);
+  EXPECT_EQ(QImage(fine).size(), QSize(472, 354));
+  const QString png2 = dir.filePath(QStringLiteral("b.png"));
+  for (const QString& bad : {dir.filePath(QStringLiteral("chart.bmp")), QStringLiteral("1x6@150 ") + png2,
+                             QStringLiteral("8x6@2000 ") + png2, QStringLiteral("100x100@1200 ") + png2}) {
+    SCOPED_TRACE(bad.toStdString());
+    EXPECT_EQ(Run(QStringLiteral("savechart ") + bad).status, 2);
+  }
+  EXPECT_FALSE(QFile::exists(png2));
 }
 
 TEST_F(ChartTest, SaveChartMenuAsksThroughTheDesktop) {
@@ -262,6 +331,25 @@ TEST_F(ChartTest, SaveChartMenuAsksThroughTheDesktop) {
                 .status,
             0);
   EXPECT_EQ(QImage(path).size(), QSize(1417, 1063));
+}
+
+// On screen the markers and lines grow with the text at every zoom.
+TEST_F(ChartTest, MarkersAndLinesFollowTheZoom) {
+  const QString data = QStringLiteral("click Command1(6)\n") + TypeDown("Text1", {"1", "2", "3"}) +
+                       TypeDown("Text2", {"2", "4", "5"}) + QStringLiteral("menu 显示图表\n");
+  ASSERT_EQ(Run(data + QStringLiteral("dump")).status, 0);
+  const auto* plot = window_->findChild<QCustomPlot*>();
+  ASSERT_NE(plot, nullptr);
+  const auto sizes = [plot] {
+    const QCPGraph* dots = plot->graph(0);
+    return std::pair(dots->scatterStyle().size(), plot->graph(plot->graphCount() - 1)->pen().widthF());
+  };
+  const auto at100 = sizes();
+  ASSERT_EQ(Run(QStringLiteral("menu 放大\n").repeated(10) + QStringLiteral("dump")).status, 0);
+  EXPECT_EQ(window_->Zoom(), 200);
+  const auto at200 = sizes();
+  EXPECT_NEAR(at200.first, 2 * at100.first, 1e-9);
+  EXPECT_NEAR(at200.second, 2 * at100.second, 1e-9);
 }
 
 TEST_F(ChartTest, MillionRowsAreBinned) {
