@@ -1,6 +1,7 @@
 #include "app/help_window.h"
 
 #include "app/desktop.h"
+#include "app/help_find.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -17,7 +18,10 @@
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeWidget>
+
+#include <climits>
 
 namespace kelvasta {
 
@@ -67,6 +71,11 @@ HelpWindow::HelpWindow(Desktop& desktop, QWidget* owner) : QWidget(owner, Qt::Wi
   contents_->setHeaderHidden(true);
   browser_ = named(new QTextBrowser(splitter), "Browser");
   browser_->setOpenLinks(false);
+  // The pages' text is 16 px; headings are sized from the browser's font,
+  // so it is the same, and they stand larger than the text.
+  QFont pageFont = browser_->font();
+  pageFont.setPixelSize(16);
+  browser_->setFont(pageFont);
   splitter->addWidget(contents_);
   splitter->addWidget(browser_);
   splitter->setStretchFactor(1, 1);
@@ -102,6 +111,8 @@ HelpWindow::HelpWindow(Desktop& desktop, QWidget* owner) : QWidget(owner, Qt::Wi
     connect(action, &QAction::triggered, this, slot);
   };
   shortcut("Find", QKeySequence::Find, [this] { showFindBar(); });
+  shortcut("BackAction", QKeySequence::Back, [this] { browser_->backward(); });
+  shortcut("ForwardAction", QKeySequence::Forward, [this] { browser_->forward(); });
   shortcut("FindNextAction", QKeySequence::FindNext, [this] { findNext(); });
   shortcut("FindPreviousAction", QKeySequence::FindPrevious, [this] { findPrevious(); });
 
@@ -210,8 +221,16 @@ void HelpWindow::showPage(Page page, const QString& anchor) {
   // Coming back to the page shown keeps the place the reader left.
   if (WithoutFragment(browser_->source()) != PageUrl(page) || !anchor.isEmpty()) browser_->setSource(target);
   show();
-  // Without a screen there is no stacking order to change.
-  if (QGuiApplication::platformName() != QLatin1String("offscreen")) raise();
+  // Without a screen there is no stacking order to change. Once more after
+  // the event that opened it: a click or a closing menu hands the focus
+  // back to the main window, which some window managers then raise.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    raise();
+    QTimer::singleShot(0, this, [this] {
+      raise();
+      activateWindow();
+    });
+  }
   activateWindow();
 }
 
@@ -230,24 +249,43 @@ bool HelpWindow::findNext() { return find(browser_->textCursor(), {}); }
 
 bool HelpWindow::findPrevious() { return find(browser_->textCursor(), QTextDocument::FindBackward); }
 
+const FoldedText& HelpWindow::folded(Page page) {
+  auto it = folded_.find(int(page));
+  if (it != folded_.end()) return it->second;
+  // The page as the browser lays it out, character for character, so that
+  // positions found are cursor positions.
+  QFile file(QLatin1Char(':') + PageUrl(page).path());
+  QTextDocument document;
+  if (file.open(QIODevice::ReadOnly)) document.setHtml(QString::fromUtf8(file.readAll()));
+  QString text;
+  text.reserve(document.characterCount());
+  for (int i = 0; i + 1 < document.characterCount(); ++i) text.append(document.characterAt(i));
+  return folded_.emplace(int(page), FoldForFind(text)).first->second;
+}
+
 bool HelpWindow::find(const QTextCursor& from, QTextDocument::FindFlags flags) {
   const QString text = findText_->text();
-  QTextDocument* document = browser_->document();
-  if (text.isEmpty()) {
+  if (FoldForFind(text).text.isEmpty()) {
     QTextCursor cursor = browser_->textCursor();
     cursor.clearSelection();
     browser_->setTextCursor(cursor);
     findStatus_->clear();
     return false;
   }
-  QTextCursor found = document->find(text, from, flags);
-  if (found.isNull()) {
-    QTextCursor wrapped(document);
-    if (flags.testFlag(QTextDocument::FindBackward)) wrapped.movePosition(QTextCursor::End);
-    found = document->find(text, wrapped, flags);
+  const bool backward = flags.testFlag(QTextDocument::FindBackward);
+  const Page shown = page() == u"tutorial" ? Page::Tutorial : Page::Help;
+  FoundSpan span = FindFolded(folded(shown), text, backward ? from.selectionStart() : from.selectionEnd(), backward);
+  if (span.start < 0) {
+    // Not on this page: the other one, from its start (or its end).
+    const Page other = shown == Page::Help ? Page::Tutorial : Page::Help;
+    span = FindFolded(folded(other), text, backward ? INT_MAX : 0, backward);
+    if (span.start >= 0) browser_->setSource(PageUrl(other));
   }
-  showFindResult(!found.isNull());
-  if (found.isNull()) return false;
+  showFindResult(span.start >= 0);
+  if (span.start < 0) return false;
+  QTextCursor found(browser_->document());
+  found.setPosition(span.start);
+  found.setPosition(span.end, QTextCursor::KeepAnchor);
   browser_->setTextCursor(found);
   browser_->ensureCursorVisible();
   return true;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/help_find.h"
+
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
 #include <QWidget>
 
+#include <map>
 #include <vector>
 
 class QLabel;
@@ -67,6 +70,8 @@ class HelpWindow : public QWidget {
   // Searches from `from`, then once more from the page's start (or end).
   bool find(const QTextCursor& from, QTextDocument::FindFlags flags);
   void showFindResult(bool found);
+  // Each page's text folded for finding, made on first use.
+  const FoldedText& folded(Page page);
   template <class Widget>
   Widget* named(Widget* widget, const char* name);
 
@@ -79,6 +84,7 @@ class HelpWindow : public QWidget {
   QWidget* findBar_ = nullptr;
   QLineEdit* findText_ = nullptr;
   QLabel* findStatus_ = nullptr;
+  std::map<int, FoldedText> folded_;
 };
 
 }  // namespace kelvasta

@@ -64,6 +64,8 @@ void MainWindow::buildMenus() {
   });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+  QAction* helpPages = help->addAction(QStringLiteral("帮助"), this, &MainWindow::OpenHelp);
+  helpPages->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
   help->addAction(QStringLiteral("访问作者主页"), this, &MainWindow::OpenHomePage);
   QAction* about = help->addAction(QStringLiteral("版本信息"), this, &MainWindow::ShowAboutWindow);
   about->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));

@@ -1,5 +1,6 @@
 // Moving through the count grids and summary cells with the keyboard, the Tab
 // order, the wheel over the value lists, and the program's help window.
+#include "app/help_find.h"
 #include "tests/app/script_fixture.h"
 
 #include "app/help_window.h"
@@ -151,6 +152,7 @@ TEST_F(KeyboardHelpTest, HelpAndTutorialOpenInTheProgram) {
       {"click Label28(4)", "help", "Kelvasta 帮助"},
       {"menu 医学统计学傻瓜教程", "tutorial", "医学统计学傻瓜教程"},
       {"click Label28(3)", "tutorial", "医学统计学傻瓜教程"},
+      {"menu 帮助", "help", "Kelvasta 帮助"},
   };
   for (const auto& open : kOpen) {
     SCOPED_TRACE(open.script);
@@ -240,6 +242,62 @@ TEST_F(KeyboardHelpTest, FindMovesFromMatchToMatch) {
   EXPECT_FALSE(Text(dump, QStringLiteral("HelpWindow.FindStatus")).isEmpty());
   dump = RunAndDump(QStringLiteral("key HelpWindow.FindText Escape"));
   EXPECT_FALSE(HelpState(dump).value(QStringLiteral("find")).toObject().value(QStringLiteral("visible")).toBool());
+}
+
+// Finding ignores blanks, width and case, and goes on to the other page
+// when the shown one has no match; Alt+Left and Alt+Right walk the history.
+TEST_F(KeyboardHelpTest, FindIgnoresBlanksAndWidthAndSearchesBothPages) {
+  Run(QStringLiteral("click Label28(4)"));
+  auto* help = window_->findChild<HelpWindow*>(QStringLiteral("HelpWindow"));
+  help->showFindBar();
+  const struct {
+    const char* typed;
+    const char* page;
+    const char* found;  // the page's own text of the match
+  } kFinds[] = {
+      {"P值", "help", "P 值"},
+      {"ｐ 值", "help", "P 值"},
+      {"抽样误差", "tutorial", "抽样误差"},  // only the tutorial has it
+      {"没有这样的词语", "tutorial", nullptr},  // in neither: said so, the page stays
+  };
+  for (const auto& find : kFinds) {
+    SCOPED_TRACE(find.typed);
+    const QJsonObject dump = RunAndDump(QStringLiteral("set HelpWindow.FindText ") + QString::fromUtf8(find.typed));
+    const QJsonObject state = HelpState(dump);
+    EXPECT_EQ(state.value(QStringLiteral("page")).toString(), QLatin1String(find.page));
+    if (find.found != nullptr) {
+      EXPECT_EQ(state.value(QStringLiteral("find")).toObject().value(QStringLiteral("found")).toString(),
+                QString::fromUtf8(find.found));
+    }
+    EXPECT_EQ(Text(dump, QStringLiteral("HelpWindow.FindStatus")).isEmpty(), find.found != nullptr);
+  }
+  for (const auto& [keys, page] : {std::pair{QKeySequence::Back, "help"}, std::pair{QKeySequence::Forward, "tutorial"}}) {
+    for (QAction* action : help->actions())
+      if (action->shortcut() == QKeySequence(keys)) action->trigger();
+    EXPECT_EQ(HelpState(RunAndDump(QString())).value(QStringLiteral("page")).toString(), QLatin1String(page));
+  }
+}
+
+TEST(HelpFind, FoldedMatchesMapBackToTheText) {
+  const QString text = QStringLiteral("检验 P 值，ＡＢ c\u3000d；P值");
+  const FoldedText folded = FoldForFind(text);
+  struct Case {
+    const char* needle;
+    int from;
+    bool backward;
+    int start, end;
+  };
+  const Case cases[] = {
+      {"p值", 0, false, 3, 6},  {"p值", 4, false, 14, 16}, {"p值", 20, false, 3, 6},   // goes round
+      {"P值", 14, true, 3, 6},  {"P值", 0, true, 14, 16},  {"abcd", 0, false, 7, 13},  // full width, blanks
+      {"  ", 0, false, -1, -1},    {"x", 0, false, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.needle) + " from " + std::to_string(c.from));
+    const FoundSpan span = FindFolded(folded, QString::fromUtf8(c.needle), c.from, c.backward);
+    EXPECT_EQ(span.start, c.start);
+    EXPECT_EQ(span.end, c.end);
+  }
 }
 
 }  // namespace
