@@ -7,11 +7,42 @@
 #include "app/zoom/zoom_steps.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
 namespace kelvasta {
+
+namespace {
+
+// Escape in a menu opened from the menu bar closes the menu and leaves the
+// menu bar too, handing the focus back to where it was: otherwise the bar
+// keeps it, showing nothing, until a second Escape.
+class LeaveMenuBarOnEscape final : public QObject {
+ public:
+  explicit LeaveMenuBarOnEscape(QMenuBar* bar) : QObject(bar), bar_(bar) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        qobject_cast<QMenu*>(watched) != nullptr) {
+      QTimer::singleShot(0, bar_, [bar = bar_] {
+        if (!bar->hasFocus()) return;
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(bar, &escape);
+      });
+    }
+    return false;
+  }
+
+ private:
+  QMenuBar* bar_;
+};
+
+}  // namespace
 
 void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
@@ -71,6 +102,10 @@ void MainWindow::buildMenus() {
   about->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
   QAction* tutorial = help->addAction(QStringLiteral("医学统计学傻瓜教程"), this, &MainWindow::OpenTutorial);
   tutorial->setShortcut(QKeySequence::HelpContents);
+
+  auto* leave = new LeaveMenuBarOnEscape(menuBar());
+  for (QAction* entry : menuBar()->actions())
+    if (entry->menu() != nullptr) entry->menu()->installEventFilter(leave);
 }
 
 }  // namespace kelvasta

@@ -1,10 +1,12 @@
 #include "app/startup.h"
 
+#include "app/focus_style.h"
 #include "app/main_window.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTranslator>
 
 namespace kelvasta {
@@ -15,6 +17,9 @@ void ApplyFormFont(QApplication& app) {
                     QStringLiteral("Noto Sans CJK SC")});
   font.setPointSize(9);
   app.setFont(font);
+  // Focus frames that can be seen, over whichever style the platform picks.
+  if (dynamic_cast<FocusFrameStyle*>(app.style()) == nullptr)
+    app.setStyle(new FocusFrameStyle(app.style()->name()));
 }
 
 QTranslator* LoadQtTranslations(QCoreApplication& app) {

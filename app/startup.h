@@ -9,7 +9,8 @@ namespace kelvasta {
 class MainWindow;
 
 // The form's font: "宋体" 9 points, with a CJK font that Debian ships as the
-// stand-in where SimSun is not installed.
+// stand-in where SimSun is not installed; and the style's focus frame drawn
+// so that it can be seen (FocusFrameStyle).
 void ApplyFormFont(QApplication& app);
 
 // Qt's own texts — the standard dialogs, the message-box buttons, the cells'

@@ -10,6 +10,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTest>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -276,6 +278,23 @@ TEST_F(KeyboardHelpTest, FindIgnoresBlanksAndWidthAndSearchesBothPages) {
       if (action->shortcut() == QKeySequence(keys)) action->trigger();
     EXPECT_EQ(HelpState(RunAndDump(QString())).value(QStringLiteral("page")).toString(), QLatin1String(page));
   }
+}
+
+// Alt+E then Escape: the menu closes and the focus is back in the cell,
+// not left in the menu bar where nothing shows it.
+TEST_F(KeyboardHelpTest, EscapeFromAMenuGivesTheFocusBack) {
+  QLineEdit* cell = window_->controls().Text1(2);
+  window_->activateWindow();
+  cell->setFocus(Qt::OtherFocusReason);
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::focusWidget(), cell);
+  QTest::keyClick(window_.get(), Qt::Key_E, Qt::AltModifier);
+  auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(popup, nullptr);
+  QTest::keyClick(popup, Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  EXPECT_EQ(window_->focusWidget(), cell);
 }
 
 TEST(HelpFind, FoldedMatchesMapBackToTheText) {
