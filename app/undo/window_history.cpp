@@ -101,7 +101,14 @@ void WindowHistory::reset() {
   undo_.clear();
   redo_.clear();
   last_ = capture();
+  setCurrent(++lastId_);
   emit availabilityChanged();
+}
+
+void WindowHistory::setCurrent(std::uint64_t id) {
+  if (id == current_) return;
+  current_ = id;
+  emit stateChanged();
 }
 
 WindowHistory::State WindowHistory::capture() const {
@@ -212,6 +219,8 @@ void WindowHistory::commit() {
         previous.edits[k].insert(previous.edits[k].end(), std::make_move_iterator(step.edits[k].begin()),
                                  std::make_move_iterator(step.edits[k].end()));
       previous.after = std::move(step.after);
+      previous.afterId = ++lastId_;
+      setCurrent(previous.afterId);
       return;
     }
   }
@@ -219,11 +228,15 @@ void WindowHistory::commit() {
 }
 
 void WindowHistory::push(Step step) {
+  step.beforeId = current_;
+  step.afterId = ++lastId_;
+  const std::uint64_t after = step.afterId;
   undo_.push_back(std::move(step));
   // Each step keeps two snapshots of the window, and a replacing step whole
   // lists: a long session keeps only its latest steps.
   if (undo_.size() > kMaxSteps) undo_.erase(undo_.begin());
   redo_.clear();
+  setCurrent(after);
   emit availabilityChanged();
 }
 
@@ -277,6 +290,7 @@ void WindowHistory::undo() {
   apply(step, false);
   restore(step.before);
   last_ = step.before;
+  setCurrent(step.beforeId);
   redo_.push_back(std::move(step));
   emit availabilityChanged();
 }
@@ -289,6 +303,7 @@ void WindowHistory::redo() {
   apply(step, true);
   restore(step.after);
   last_ = step.after;
+  setCurrent(step.afterId);
   undo_.push_back(std::move(step));
   emit availabilityChanged();
 }
