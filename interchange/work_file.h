@@ -43,6 +43,8 @@ struct WorkFile {
   std::array<std::string, 9> text41FromLists;
   std::string focus;                               // "" for none
   std::optional<WorkPlanning> planning;
+  // In a recovery file only: the work file the work belonged to.
+  std::string recoveryOf;
   friend bool operator==(const WorkFile&, const WorkFile&) = default;
 };
 
@@ -90,6 +92,13 @@ WorkReadResult ReadWorkFile(const std::string& path, const WorkLimits& limits = 
 // file keeps its permissions; one that may not be written is ReadOnlyFile;
 // every other failure is CannotWrite, the file left as it was.
 WorkError WriteWorkFile(const std::string& path, const WorkFile& work);
+
+// The planning member alone: {"design", "mode", "sides", "inputs"}, and the
+// same read back (nullopt, with the problem in `error`, for anything else;
+// members it does not know are skipped).
+std::string WorkPlanningJson(const WorkPlanning& planning);
+std::optional<WorkPlanning> ParseWorkPlanning(std::string_view text, std::string* error = nullptr,
+                                              const WorkLimits& limits = {});
 
 // A short Chinese sentence for a message box; `detail` and `version` as the
 // read gave them.

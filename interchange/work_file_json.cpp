@@ -54,6 +54,9 @@ class WorkParser {
       : json_(text, 16), limits_(limits), result_(result) {}
 
   void run();
+  // The planning member as the whole text.
+  bool runPlanning() { return readPlanning() && (json_.atEnd() || json_.fail("文件末尾有多余的内容")); }
+  const std::string& error() const { return json_.error(); }
 
  private:
   bool member(const std::string& key);
@@ -231,6 +234,7 @@ bool WorkParser::member(const std::string& key) {
   if (key == "cells") return readNames(work_.cells);
   if (key == "view") return readView();
   if (key == "planning") return readPlanning();
+  if (key == "recovery_of") return json_.readString(work_.recoveryOf, 4096);
   return json_.skipValue();
 }
 
@@ -300,8 +304,26 @@ std::string SerializeWorkFile(const WorkFile& work) {
     out += ",\n\"planning\": ";
     AppendPlanning(out, *work.planning);
   }
+  if (!work.recoveryOf.empty()) {
+    out += ",\n\"recovery_of\": ";
+    AppendJsonString(out, work.recoveryOf);
+  }
   out += "\n}\n";
   return out;
+}
+
+std::string WorkPlanningJson(const WorkPlanning& planning) {
+  std::string out;
+  AppendPlanning(out, planning);
+  return out;
+}
+
+std::optional<WorkPlanning> ParseWorkPlanning(std::string_view text, std::string* error, const WorkLimits& limits) {
+  WorkReadResult result;
+  WorkParser parser(text, limits, result);
+  if (parser.runPlanning()) return result.work.planning;
+  if (error != nullptr) *error = parser.error();
+  return std::nullopt;
 }
 
 WorkReadResult ParseWorkFile(std::string_view text, const WorkLimits& limits) {

@@ -210,7 +210,8 @@ void WindowHistory::commit() {
   const QWidget* focus = window_.focusWidget();
   for (std::size_t i = 0; i < cells_.size(); ++i)
     if (cells_[i] == focus && step.before.cells[i] != step.after.cells[i]) step.typedIn = focus;
-  if (step.typedIn != nullptr && !undo_.empty() && undo_.back().typedIn == step.typedIn && redo_.empty()) {
+  if (step.typedIn != nullptr && !closed_ && !undo_.empty() && undo_.back().typedIn == step.typedIn &&
+      redo_.empty()) {
     Step& previous = undo_.back();
     const ItemKey was = SingleItem(previous.edits);
     const ItemKey now = SingleItem(step.edits);
@@ -227,7 +228,13 @@ void WindowHistory::commit() {
   push(std::move(step));
 }
 
+void WindowHistory::closeStep() {
+  commit();
+  closed_ = true;
+}
+
 void WindowHistory::push(Step step) {
+  closed_ = false;
   step.beforeId = current_;
   step.afterId = ++lastId_;
   const std::uint64_t after = step.afterId;

@@ -38,6 +38,10 @@ class WindowHistory : public QObject {
   void runStep(const std::function<void()>& action, bool replacesLists);
   // A data cell changed: the step closes once the event at hand is done.
   void noteChange();
+  // The next change starts a step of its own instead of running together
+  // with the last one, so that undo can come back to the state as it is now
+  // (the state just saved).
+  void closeStep();
 
   // Names the data the window holds: it changes with every step, merged
   // keystroke, undo and redo, and comes back to an earlier value when undo
@@ -99,6 +103,7 @@ class WindowHistory : public QObject {
   bool commitQueued_ = false;
   bool inAction_ = false;
   bool restoring_ = false;
+  bool closed_ = false;
   std::uint64_t current_ = 0;
   std::uint64_t lastId_ = 0;
   std::vector<Step> undo_;

@@ -69,6 +69,7 @@ bool MainWindow::SaveWorkAs() {
 
 bool MainWindow::saveTo(const QString& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  history_->closeStep();
   const WorkError error = WriteWorkFile(path.toStdString(), CaptureWork());
   QApplication::restoreOverrideCursor();
   if (error != WorkError::None) {
@@ -76,6 +77,7 @@ bool MainWindow::saveTo(const QString& path) {
     return false;
   }
   workFile_ = QFileInfo(path).absoluteFilePath();
+  history_->closeStep();
   savedState_ = history_->stateId();
   showWorkCaption();
   rememberWorkFile(workFile_);
