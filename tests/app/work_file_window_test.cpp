@@ -3,6 +3,7 @@
 // history; a bad file changes nothing; the export's file types.
 #include "tests/app/script_fixture.h"
 
+#include "app/power/planning_codec.h"
 #include "app/startup.h"
 #include "interchange/work_file.h"
 #include "interchange/workbook.h"
@@ -178,6 +179,27 @@ TEST_F(WorkFileWindowTest, ExportWritesTheFileTypeTheNameEndsWith) {
     ASSERT_EQ(read.error, WorkbookError::None) << written.toStdString();
     EXPECT_EQ(read.sheet.columns, (std::vector<std::vector<std::string>>{{"5", "7.5"}, {"6", ""}}));
   }
+}
+
+TEST(PlanningCodec, StateSurvivesTheWorkFilesJson) {
+  PlanningState state;
+  state.design = 5;
+  state.findPower = true;
+  state.sides = 1;
+  state.inputs = {{QStringLiteral("alpha"), QStringLiteral("0.05")}, {QStringLiteral("p1"), QStringLiteral("三成")}};
+  const std::optional<WorkPlanning> read = ParseWorkPlanning(WorkPlanningJson(ToWorkPlanning(state)));
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(FromWorkPlanning(*read), state);
+  // Out of range: brought into the window's ranges rather than passed on.
+  EXPECT_EQ(FromWorkPlanning(WorkPlanning{9, false, 3, {}}).design, 7);
+  EXPECT_EQ(FromWorkPlanning(WorkPlanning{9, false, 3, {}}).sides, 2);
+}
+
+TEST_F(WorkFileWindowTest, ADroppedWorkFileIsOpened) {
+  const QString path = file("dropped.kelvasta");
+  Run(QStringLiteral("click Command1(7)\nset Text12(0) 4\nanswer %1\nmenu 另存为…").arg(path));
+  Restart();
+  EXPECT_EQ(Text(RunAndDump(QStringLiteral("drop %1").arg(path)), QStringLiteral("Text12(0)")), QStringLiteral("4"));
 }
 
 }  // namespace
