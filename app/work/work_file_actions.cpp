@@ -157,7 +157,8 @@ void MainWindow::RestoreRecovered(WorkFile work) {
   history_->runStep([this, &work] { ApplyWork(std::move(work)); }, true);
   if (planning) restorePlanning(FromWorkPlanning(*planning));
   workFile_ = of;
-  if (isModified() == false) savedState_ = ~history_->stateId();
+  // Unsaved even when it matches the window at start: it is no file's state.
+  if (!isModified()) savedState_ = ~history_->stateId();
   showWorkCaption();
 }
 
