@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace kelvasta {
@@ -21,8 +22,32 @@ QString SystemDesktop::askOpenFile(QWidget* owner, const QString& title, const Q
   return QFileDialog::getOpenFileName(owner, title, QString(), filter);
 }
 
-QString SystemDesktop::askSaveFile(QWidget* owner, const QString& title, const QString& filter) {
-  return QFileDialog::getSaveFileName(owner, title, QString(), filter);
+QString SystemDesktop::askSaveFile(QWidget* owner, const QString& title, const QString& filter,
+                                   QString* chosenFilter) {
+  return QFileDialog::getSaveFileName(owner, title, QString(), filter, chosenFilter);
+}
+
+Desktop::SaveChoice SystemDesktop::askSaveChanges(QWidget* owner) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Kelvasta V10.1"),
+                  QStringLiteral("是否保存对当前数据的修改？"), QMessageBox::NoButton, owner);
+  QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveChoice::Save;
+  if (box.clickedButton() == discard) return SaveChoice::Discard;
+  return SaveChoice::Cancel;
+}
+
+bool SystemDesktop::askYesNo(QWidget* owner, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, owner);
+  QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+  box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.exec();
+  return box.clickedButton() == yes;
 }
 
 void RecordingDesktop::showMessage(QWidget*, const QString& title, const QString& text) {
@@ -35,8 +60,22 @@ QString RecordingDesktop::askOpenFile(QWidget*, const QString&, const QString&) 
   return nextAnswer();
 }
 
-QString RecordingDesktop::askSaveFile(QWidget*, const QString&, const QString&) {
-  return nextAnswer();
+QString RecordingDesktop::askSaveFile(QWidget*, const QString&, const QString& filter, QString* chosenFilter) {
+  const QString answer = nextAnswer();
+  if (chosenFilter == nullptr) return answer;
+  chosenFilter->clear();
+  // "标签(*.a *.b);;..." : the first entry one of whose patterns fits.
+  for (const QString& entry : filter.split(QStringLiteral(";;"))) {
+    const qsizetype open = entry.lastIndexOf(QLatin1Char('('));
+    const QString patterns = entry.mid(open + 1).chopped(entry.endsWith(QLatin1Char(')')) ? 1 : 0);
+    for (const QString& pattern : patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+      if (pattern.startsWith(QStringLiteral("*.")) && answer.endsWith(pattern.mid(1), Qt::CaseInsensitive)) {
+        *chosenFilter = entry;
+        return answer;
+      }
+    }
+  }
+  return answer;
 }
 
 std::optional<ColumnChoice> SystemDesktop::askColumns(QWidget* owner, const QString& path, int lists) {

@@ -19,12 +19,22 @@ namespace kelvasta {
 // opening web addresses. The script mode answers these itself.
 class Desktop {
  public:
+  // The answers to "是否保存对当前数据的修改？".
+  enum class SaveChoice { Save, Discard, Cancel };
+
   virtual ~Desktop() = default;
   virtual void showMessage(QWidget* owner, const QString& title, const QString& text) = 0;
   virtual void openUrl(const QString& address) = 0;
   // The chosen path, or an empty text when the user cancels.
   virtual QString askOpenFile(QWidget* owner, const QString& title, const QString& filter) = 0;
-  virtual QString askSaveFile(QWidget* owner, const QString& title, const QString& filter) = 0;
+  // `chosenFilter`, when given, receives the file type the user picked
+  // (one entry of `filter`), or "" when none can be told.
+  virtual QString askSaveFile(QWidget* owner, const QString& title, const QString& filter,
+                              QString* chosenFilter = nullptr) = 0;
+  // "保存" / "不保存" / "取消" for the unsaved work.
+  virtual SaveChoice askSaveChanges(QWidget* owner) = 0;
+  // A question answered with yes or no.
+  virtual bool askYesNo(QWidget* owner, const QString& title, const QString& text) = 0;
   // The columns of `path` that fill `lists` value lists, or nullopt when the
   // user cancels.
   virtual std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) = 0;
@@ -40,13 +50,19 @@ class SystemDesktop final : public Desktop {
   void showMessage(QWidget* owner, const QString& title, const QString& text) override;
   void openUrl(const QString& address) override;
   QString askOpenFile(QWidget* owner, const QString& title, const QString& filter) override;
-  QString askSaveFile(QWidget* owner, const QString& title, const QString& filter) override;
+  QString askSaveFile(QWidget* owner, const QString& title, const QString& filter,
+                      QString* chosenFilter = nullptr) override;
+  SaveChoice askSaveChanges(QWidget* owner) override;
+  bool askYesNo(QWidget* owner, const QString& title, const QString& text) override;
   std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) override;
   std::optional<ChartSaveChoice> askChartFile(QWidget* owner, const QString& suggestedName) override;
 };
 
 // A desktop without a screen: messages and addresses are recorded, dialogs
-// take their answers from a queue (an empty queue cancels).
+// take their answers from a queue (an empty queue cancels). A save dialog
+// picks the file type whose pattern the answer's name ends with. Script
+// mode asks no questions: the unsaved work is kept (Cancel), and yes/no
+// questions are answered no.
 class RecordingDesktop final : public Desktop {
  public:
   struct Message {
@@ -57,7 +73,10 @@ class RecordingDesktop final : public Desktop {
   void showMessage(QWidget* owner, const QString& title, const QString& text) override;
   void openUrl(const QString& address) override;
   QString askOpenFile(QWidget* owner, const QString& title, const QString& filter) override;
-  QString askSaveFile(QWidget* owner, const QString& title, const QString& filter) override;
+  QString askSaveFile(QWidget* owner, const QString& title, const QString& filter,
+                      QString* chosenFilter = nullptr) override;
+  SaveChoice askSaveChanges(QWidget*) override { return SaveChoice::Cancel; }
+  bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
 
   std::optional<ColumnChoice> askColumns(QWidget* owner, const QString& path, int lists) override;
   // The next answer is the path; the chart keeps its default size.

@@ -8,6 +8,7 @@
 #include "app/test_table.h"
 #include "app/twips.h"
 #include "app/undo/window_history.h"
+#include "app/work/work_recovery.h"
 #include "app/zoom/form_scroll_area.h"
 #include "stats/critical_values.h"
 
@@ -65,6 +66,16 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   InstallCellPaste(*this, listBindings);
   setAcceptDrops(true);
   showRecentImports();
+  showRecentWorkFiles();
+  if (!scriptMode()) recovery_ = new WorkRecovery(*this);
+  connect(history_, &WindowHistory::stateChanged, this, [this] {
+    showWorkCaption();
+    if (recovery_ != nullptr) recovery_->schedule();
+  });
+  // However the program ends cleanly, the recovery file goes.
+  connect(this, &MainWindow::exitRequested, this, [this] {
+    if (recovery_ != nullptr) recovery_->discard();
+  });
   // Placement is kept when the program ends, however it ends.
   connect(this, &MainWindow::exitRequested, this, &MainWindow::keepPlacement);
   fitWindow();
@@ -178,13 +189,11 @@ void MainWindow::Load() {
     panel->move(c_.Picture4(0)->pos());
     panel->hide();
   }
-  // Nothing before the window's first state can be undone.
+  // Nothing before the window's first state can be undone, and it is the
+  // state nothing unsaved differs from.
   history_->reset();
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-  event->accept();
-  emit exitRequested();
+  savedState_ = history_->stateId();
+  showWorkCaption();
 }
 
 }  // namespace kelvasta

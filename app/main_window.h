@@ -2,9 +2,14 @@
 
 #include "app/control_factory.h"
 #include "app/controls.h"
+#include "app/power/planning_state.h"
+#include "interchange/work_file.h"
 #include "interchange/workbook.h"
 
 #include <QMainWindow>
+
+#include <cstdint>
+#include <optional>
 
 class QAction;
 class QLineEdit;
@@ -16,6 +21,7 @@ class Desktop;
 class DetailsPane;
 class WindowHistory;
 class HelpWindow;
+class WorkRecovery;
 
 // The one window of the program. It owns every control, list and piece of
 // state; handlers run inside control events, one at a time, and cells written
@@ -55,6 +61,42 @@ class MainWindow : public QMainWindow {
   // "导入数据（选择列）…": the file, then its sheet and columns, then the import.
   void ImportChosenColumns();
   void ExportToSpreadsheet();
+  // The work file: "打开…", "保存", "另存为…". Opening replaces the window's
+  // data as one step of the history; a file that cannot be read says why and
+  // changes nothing.
+  void OpenWork();
+  void OpenWorkFile(const QString& path);
+  // False when the work was not saved (cancelled or failed, with a message).
+  bool SaveWork();
+  bool SaveWorkAs();
+  // The open work file's path, or "" when none is open.
+  const QString& workFile() const { return workFile_; }
+  // The window's data differs from the work file (or, without one, from the
+  // window at start).
+  bool isModified() const;
+  // The window holds typed data: a list item or a data cell that is not empty.
+  bool holdsData() const;
+  // The work as it stands, and the same written back into the window (the
+  // data replayed through the panels' own handling, then what it shows that
+  // the data alone does not decide). CheckWork names what in a work does not
+  // fit this window ("" when all fits); ApplyWork needs a work that fits.
+  WorkFile CaptureWork() const;
+  QString CheckWork(const WorkFile& work) const;
+  void ApplyWork(WorkFile work);
+  // Outside script mode, at start: offers the work an unclean end left in a
+  // recovery file. RestoreRecovered puts such a work into the window as one
+  // step of the history, unsaved.
+  void OfferRecovery();
+  void RestoreRecovered(WorkFile work);
+  bool askRecovery();
+  // "退出" or closing the window: outside script mode, unsaved typed data is
+  // first offered for saving; false when the user cancels.
+  bool mayEnd();
+  // The planning window's part of the work: what it holds, or nullopt while
+  // it has none, and the same written back.
+  std::optional<PlanningState> planningState() const;
+  void restorePlanning(const PlanningState& state);
+
   // The version window, created on first use and kept.
   void ShowAboutWindow();
   void OpenHomePage();
@@ -101,6 +143,14 @@ class MainWindow : public QMainWindow {
   // The recently imported files, newest first, in the File menu.
   void rememberImport(const QString& path);
   void showRecentImports();
+  // The recently saved or opened work files, likewise.
+  void rememberWorkFile(const QString& path);
+  void showRecentWorkFiles();
+  bool saveTo(const QString& path);
+  // The caption: the program's name, with the work file's name and the
+  // modified mark once one is open.
+  void showWorkCaption();
+  void quit();
   void buildForm();
   void buildMenus();
   void wireToolStrip();
@@ -134,6 +184,11 @@ class MainWindow : public QMainWindow {
   WindowHistory* history_ = nullptr;
   QList<QAction*> recentActions_;
   QStringList recentImports_;
+  QList<QAction*> recentWorkActions_;
+  QStringList recentWorkFiles_;
+  QString workFile_;
+  std::uint64_t savedState_ = 0;
+  WorkRecovery* recovery_ = nullptr;
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
   QAction* detailsAction_ = nullptr;

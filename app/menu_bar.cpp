@@ -46,11 +46,24 @@ class LeaveMenuBarOnEscape final : public QObject {
 
 void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+  QAction* open = file->addAction(QStringLiteral("打开…"), this, &MainWindow::OpenWork);
+  open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  QAction* save = file->addAction(QStringLiteral("保存"), this, &MainWindow::SaveWork);
+  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  QAction* saveAs = file->addAction(QStringLiteral("另存为…"), this, &MainWindow::SaveWorkAs);
+  saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  for (int i = 0; i < 5; ++i) {
+    QAction* recent =
+        file->addAction(QString(), this, [this, i] { OpenWorkFile(recentWorkActions_[i]->data().toString()); });
+    recent->setVisible(false);
+    recentWorkActions_.push_back(recent);
+  }
+  file->addSeparator();
   importAction_ = file->addAction(QStringLiteral("从Excel导入数据"), this, &MainWindow::ImportFromSpreadsheet);
-  importAction_->setShortcut(QKeySequence::Open);
+  importAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
   columnsAction_ = file->addAction(QStringLiteral("导入数据（选择列）…"), this, &MainWindow::ImportChosenColumns);
   exportAction_ = file->addAction(QStringLiteral("导出数据到Excel"), this, &MainWindow::ExportToSpreadsheet);
-  exportAction_->setShortcut(QKeySequence::Save);
+  exportAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
   file->addSeparator();
   for (int i = 0; i < 5; ++i) {
     QAction* recent = file->addAction(QString(), this, [this, i] { ImportFile(recentActions_[i]->data().toString()); });
@@ -58,7 +71,7 @@ void MainWindow::buildMenus() {
     recentActions_.push_back(recent);
   }
   file->addSeparator();
-  QAction* quit = file->addAction(QStringLiteral("退出"), this, &MainWindow::exitRequested);
+  QAction* quit = file->addAction(QStringLiteral("退出"), this, &MainWindow::quit);
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));

@@ -1,5 +1,5 @@
 // The files imported lately, offered again in the File menu, and files
-// dropped on the window.
+// dropped on the window (a work file is opened, any other imported).
 #include "app/kept_settings.h"
 #include "app/main_window.h"
 
@@ -22,6 +22,8 @@ QString DraggedFile(const QMimeData* data) {
   const QUrl url = data->urls().first();
   return url.isLocalFile() ? url.toLocalFile() : QString();
 }
+bool IsWorkFileName(const QString& path) { return path.endsWith(QStringLiteral(".kelvasta"), Qt::CaseInsensitive); }
+
 }  // namespace
 
 void MainWindow::rememberImport(const QString& path) {
@@ -49,14 +51,20 @@ void MainWindow::showRecentImports() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-  if (importAction_->isEnabled() && !DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+  const QString path = DraggedFile(event->mimeData());
+  if (!path.isEmpty() && (importAction_->isEnabled() || IsWorkFileName(path))) event->acceptProposedAction();
 }
 
+// A work file dropped is opened; any other file is imported.
 void MainWindow::dropEvent(QDropEvent* event) {
   const QString path = DraggedFile(event->mimeData());
   if (path.isEmpty()) return;
   event->acceptProposedAction();
-  ImportFile(path);
+  if (IsWorkFileName(path)) {
+    OpenWorkFile(path);
+  } else {
+    ImportFile(path);
+  }
 }
 
 }  // namespace kelvasta

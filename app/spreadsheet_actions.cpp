@@ -19,7 +19,9 @@ namespace {
 const QString kFileTypes = QStringLiteral(
     "Microsoft Excel 工作簿(*.xls *.xlsx);;所有数据文件(*.xls *.xlsx *.ods *.csv *.tsv *.txt);;"
     "OpenDocument 电子表格(*.ods);;文本文件(*.csv *.tsv *.txt)");
-const QString kExportTypes = QStringLiteral("Microsoft Excel 工作簿(*.xls *.xlsx)");
+const QString kXlsxType = QStringLiteral("Excel 工作簿(*.xlsx)");
+const QString kCsvType = QStringLiteral("CSV UTF-8(*.csv)");
+const QString kXlsType = QStringLiteral("Microsoft Excel 工作簿(*.xls)");
 const QString kNotice = QStringLiteral("提示");
 // The largest worksheet a workbook can hold; the lists take it whole.
 constexpr std::int64_t kMaxImportRows = 1048576;
@@ -169,16 +171,33 @@ void MainWindow::loadImported(SheetColumns sheet) {
 }
 
 // The file is written under a temporary name and renamed into place, so the
-// confirmation only follows a workbook that really is on disk.
+// confirmation only follows a workbook that really is on disk. The chosen
+// file type decides the format; an .xlsx or .csv name gets its extension
+// when it lacks it, the .xls choice keeps the rule it always had.
 void MainWindow::ExportToSpreadsheet() {
-  const QString chosen = desktop_.askSaveFile(this, QStringLiteral("另存为"), kExportTypes);
+  QString type;
+  const QString chosen = desktop_.askSaveFile(this, QStringLiteral("另存为"),
+                                              QStringList{kXlsxType, kCsvType, kXlsType}.join(QStringLiteral(";;")),
+                                              &type);
   if (chosen.isEmpty()) return;
   c_.Label14->setText(chosen);
   BusyPointer busy;
   const ListWindow& lists = currentTest_ == kAnova ? storage_.groupLists : storage_.twoColumnLists;
   std::vector<std::vector<std::string>> columns;
   for (std::size_t col = 0; col < lists.columnCount(); ++col) columns.push_back(lists.column(col).items());
-  const WorkbookError error = WriteWorkbookXls(WithXlsExtension(c_.Label14->text()).toStdString(), columns);
+  const QString path = c_.Label14->text();
+  const auto withExtension = [&path](const char* extension) {
+    return (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive) ? path : path + QLatin1String(extension))
+        .toStdString();
+  };
+  WorkbookError error = WorkbookError::None;
+  if (type == kXlsxType) {
+    error = WriteWorkbookXlsx(withExtension(".xlsx"), columns);
+  } else if (type == kCsvType) {
+    error = WriteWorkbookCsv(withExtension(".csv"), columns);
+  } else {
+    error = WriteWorkbookXls(WithXlsExtension(path).toStdString(), columns);
+  }
   busy.restore();
   if (error == WorkbookError::None) {
     desktop_.showMessage(this, kNotice, QStringLiteral("文件导出成功！"));

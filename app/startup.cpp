@@ -38,6 +38,7 @@ void StartUp(MainWindow& window, bool placeOnScreen) {
   window.activateWindow();
   window.controls().Text1(0)->setFocus(Qt::OtherFocusReason);
   QApplication::processEvents();
+  window.OfferRecovery();
 }
 
 }  // namespace kelvasta

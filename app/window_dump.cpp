@@ -152,6 +152,8 @@ QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop, cons
   dump[QStringLiteral("CurrentTest")] = window.CurrentTest();
   dump[QStringLiteral("focus")] = focus != nullptr ? focus->objectName() : QString();
   dump[QStringLiteral("zoom")] = window.Zoom();
+  dump[QStringLiteral("work_file")] = window.workFile().isEmpty() ? QJsonValue() : QJsonValue(window.workFile());
+  dump[QStringLiteral("modified")] = window.isModified();
   dump[QStringLiteral("messages")] = Messages(desktop);
   dump[QStringLiteral("opened")] = QJsonArray::fromStringList(desktop.takeOpened());
   dump[QStringLiteral("controls")] = controls;

@@ -4,7 +4,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "stats/currency.h"
 #include "stats/number_text.h"
+#include "stats/utf8.h"
 
 namespace kelvasta {
 namespace {
@@ -354,5 +356,25 @@ std::optional<double> IsoDateToSerial(std::string_view text, bool date1904) {
   }
   return serial + seconds / 86400.0;
 }
+
+std::optional<double> WrittenNumber(const std::string& text) {
+  std::optional<Currency> currency = Currency::FromText(text);
+  std::string_view digits = currency ? TrimBlanks(text) : std::string_view(text);
+  if (currency && !digits.empty() && digits.front() == '+') {
+    digits.remove_prefix(1);
+  }
+  double value = 0;
+  const char* end = digits.data() + digits.size();
+  std::from_chars_result result = std::from_chars(digits.data(), end, value);
+  bool parsed = !digits.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value);
+  if (currency) {
+    return parsed ? value : currency->ToDouble();  // 1e-400 underflows to Currency's 0
+  }
+  if (parsed && DoubleToText(value) == text) {
+    return value;
+  }
+  return std::nullopt;
+}
+
 
 }  // namespace kelvasta

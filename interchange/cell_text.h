@@ -7,6 +7,11 @@
 
 namespace kelvasta {
 
+// The number a text stands for when a writer stores it as a number: a plain
+// decimal Currency accepts ("12.5", " 7 ", "-3e2"), or the general text of a
+// double beyond Currency's range ("1E+15"); nullopt for any other text.
+std::optional<double> WrittenNumber(const std::string& text);
+
 // The text a numeric cell shows: DoubleToText (up to 15 significant digits).
 std::string NumberCellText(double value);
 

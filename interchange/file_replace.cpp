@@ -54,7 +54,7 @@ bool FollowLinks(const std::string& path, std::string& target) {
 
 }  // namespace
 
-WorkbookError ReplaceFileContents(const std::string& linkOrPath, std::span<const std::byte> bytes) {
+WorkbookError ReplaceFileWith(const std::string& linkOrPath, const std::function<bool(int fd, const std::string& temporary)>& write) {
   std::string path;
   if (!FollowLinks(linkOrPath, path)) {
     return WorkbookError::CannotWrite;
@@ -97,7 +97,7 @@ WorkbookError ReplaceFileContents(const std::string& linkOrPath, std::span<const
     return WorkbookError::CannotWrite;
   }
 
-  bool ok = WriteAll(fd, bytes);
+  bool ok = write(fd, temporary);
   if (ok && exists) {
     ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
   }
@@ -108,6 +108,10 @@ WorkbookError ReplaceFileContents(const std::string& linkOrPath, std::span<const
     ::unlink(temporary.c_str());
   }
   return ok ? WorkbookError::None : WorkbookError::CannotWrite;
+}
+
+WorkbookError ReplaceFileContents(const std::string& path, std::span<const std::byte> bytes) {
+  return ReplaceFileWith(path, [bytes](int fd, const std::string&) { return WriteAll(fd, bytes); });
 }
 
 }  // namespace kelvasta

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -20,5 +21,12 @@ namespace kelvasta {
 // failure, gives CannotWrite. On any failure the temporary file is removed
 // and the file is left as it was.
 WorkbookError ReplaceFileContents(const std::string& path, std::span<const std::byte> bytes);
+
+// The same for a writer that fills the temporary file itself: `write` gets
+// the temporary file's descriptor (open for writing) and its path, and
+// returns false on failure. The file is flushed, given the old file's
+// permissions and renamed into place only after `write` succeeded.
+WorkbookError ReplaceFileWith(const std::string& path,
+                              const std::function<bool(int fd, const std::string& temporary)>& write);
 
 }  // namespace kelvasta

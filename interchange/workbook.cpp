@@ -119,6 +119,7 @@ std::string_view DescribeWorkbookError(WorkbookError error) {
     case WorkbookError::Corrupt: return "文件已损坏或不完整。";
     case WorkbookError::TooManyRows: return "数据行数超过程序能容纳的上限。";
     case WorkbookError::TooManyRowsForXls: return "Excel 97-2003 工作簿最多只能保存65536行。";
+    case WorkbookError::TooManyRowsForXlsx: return "Excel 工作簿最多只能保存1048576行。";
     case WorkbookError::CannotWrite: return "无法写入文件。";
     case WorkbookError::TooMuchText: return "文件中的文字过多，无法导入。";
     case WorkbookError::OutOfMemory: return "内存不足，无法导入文件。";

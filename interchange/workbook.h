@@ -17,6 +17,7 @@ enum class WorkbookError {
   Corrupt,
   TooManyRows,
   TooManyRowsForXls,
+  TooManyRowsForXlsx,
   CannotWrite,
   TooMuchText,     // the file holds more text than a read may keep (ReadLimits)
   OutOfMemory,     // the memory ran out while reading
@@ -152,6 +153,25 @@ ReadResult ReadWorksheetColumns(const std::string& path, int sheetIndex,
 // file it points to is replaced and the link stays.
 WorkbookError WriteWorkbookXls(const std::string& path,
                                const std::vector<std::vector<std::string>>& columns);
+
+// Writes an .xlsx workbook (Office Open XML) of one sheet laid out as
+// WriteWorkbookXls does, through libxlsxwriter in its constant-memory mode:
+// plain numbers as numbers, other texts as text cut at 32,767 characters.
+// More than 1,048,576 rows up to the last non-empty text gives
+// TooManyRowsForXlsx before anything is written. Written and replaced
+// atomically like WriteWorkbookXls, with the same errors.
+WorkbookError WriteWorkbookXlsx(const std::string& path,
+                                const std::vector<std::vector<std::string>>& columns);
+
+// Writes the columns as CSV: UTF-8 with a byte order mark (so that Excel
+// reads Chinese text right), comma-separated, CRLF line ends, rows up to the
+// last non-empty text; a text holding a comma, quote or line break, or
+// starting or ending with a blank, is quoted (RFC 4180). Every text is
+// written as it is. Written and replaced atomically like WriteWorkbookXls.
+WorkbookError WriteWorkbookCsv(const std::string& path,
+                               const std::vector<std::vector<std::string>>& columns);
+// The text WriteWorkbookCsv writes.
+std::string BuildWorkbookCsv(const std::vector<std::vector<std::string>>& columns);
 
 // The .xls file WriteWorkbookXls would write, as bytes.
 WorkbookError BuildWorkbookXls(const std::vector<std::vector<std::string>>& columns,

@@ -99,28 +99,6 @@ struct Cell {
   std::uint32_t stringIndex;
 };
 
-// The number a text stands for when it is written as a number: a plain
-// decimal Currency accepts ("12.5", " 7 ", "-3e2"), or the general text of a
-// double beyond Currency's range ("1E+15").
-std::optional<double> PlainNumber(const std::string& text) {
-  std::optional<Currency> currency = Currency::FromText(text);
-  std::string_view digits = currency ? TrimBlanks(text) : std::string_view(text);
-  if (currency && !digits.empty() && digits.front() == '+') {
-    digits.remove_prefix(1);
-  }
-  double value = 0;
-  const char* end = digits.data() + digits.size();
-  std::from_chars_result result = std::from_chars(digits.data(), end, value);
-  bool parsed = !digits.empty() && result.ec == std::errc() && result.ptr == end && std::isfinite(value);
-  if (currency) {
-    return parsed ? value : currency->ToDouble();  // 1e-400 underflows to Currency's 0
-  }
-  if (parsed && DoubleToText(value) == text) {
-    return value;
-  }
-  return std::nullopt;
-}
-
 std::u16string CellUnits(const std::string& text) {
   std::u16string units = Utf8ToUtf16(text);
   if (units.size() > kMaxCellUnits) {
@@ -300,7 +278,7 @@ WorkbookError BuildWorkbookXls(const std::vector<std::vector<std::string>>& colu
       }
       const std::string& text = columns[c][r];
       Cell cell{static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(c), false, 0, 0};
-      if (std::optional<double> number = PlainNumber(text)) {
+      if (std::optional<double> number = WrittenNumber(text)) {
         cell.isNumber = true;
         cell.number = *number;
       } else {

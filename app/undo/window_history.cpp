@@ -101,7 +101,14 @@ void WindowHistory::reset() {
   undo_.clear();
   redo_.clear();
   last_ = capture();
+  setCurrent(++lastId_);
   emit availabilityChanged();
+}
+
+void WindowHistory::setCurrent(std::uint64_t id) {
+  if (id == current_) return;
+  current_ = id;
+  emit stateChanged();
 }
 
 WindowHistory::State WindowHistory::capture() const {
@@ -203,7 +210,8 @@ void WindowHistory::commit() {
   const QWidget* focus = window_.focusWidget();
   for (std::size_t i = 0; i < cells_.size(); ++i)
     if (cells_[i] == focus && step.before.cells[i] != step.after.cells[i]) step.typedIn = focus;
-  if (step.typedIn != nullptr && !undo_.empty() && undo_.back().typedIn == step.typedIn && redo_.empty()) {
+  if (step.typedIn != nullptr && !closed_ && !undo_.empty() && undo_.back().typedIn == step.typedIn &&
+      redo_.empty()) {
     Step& previous = undo_.back();
     const ItemKey was = SingleItem(previous.edits);
     const ItemKey now = SingleItem(step.edits);
@@ -212,18 +220,30 @@ void WindowHistory::commit() {
         previous.edits[k].insert(previous.edits[k].end(), std::make_move_iterator(step.edits[k].begin()),
                                  std::make_move_iterator(step.edits[k].end()));
       previous.after = std::move(step.after);
+      previous.afterId = ++lastId_;
+      setCurrent(previous.afterId);
       return;
     }
   }
   push(std::move(step));
 }
 
+void WindowHistory::closeStep() {
+  commit();
+  closed_ = true;
+}
+
 void WindowHistory::push(Step step) {
+  closed_ = false;
+  step.beforeId = current_;
+  step.afterId = ++lastId_;
+  const std::uint64_t after = step.afterId;
   undo_.push_back(std::move(step));
   // Each step keeps two snapshots of the window, and a replacing step whole
   // lists: a long session keeps only its latest steps.
   if (undo_.size() > kMaxSteps) undo_.erase(undo_.begin());
   redo_.clear();
+  setCurrent(after);
   emit availabilityChanged();
 }
 
@@ -277,6 +297,7 @@ void WindowHistory::undo() {
   apply(step, false);
   restore(step.before);
   last_ = step.before;
+  setCurrent(step.beforeId);
   redo_.push_back(std::move(step));
   emit availabilityChanged();
 }
@@ -289,6 +310,7 @@ void WindowHistory::redo() {
   apply(step, true);
   restore(step.after);
   last_ = step.after;
+  setCurrent(step.afterId);
   undo_.push_back(std::move(step));
   emit availabilityChanged();
 }

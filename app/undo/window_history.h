@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,6 +38,15 @@ class WindowHistory : public QObject {
   void runStep(const std::function<void()>& action, bool replacesLists);
   // A data cell changed: the step closes once the event at hand is done.
   void noteChange();
+  // The next change starts a step of its own instead of running together
+  // with the last one, so that undo can come back to the state as it is now
+  // (the state just saved).
+  void closeStep();
+
+  // Names the data the window holds: it changes with every step, merged
+  // keystroke, undo and redo, and comes back to an earlier value when undo
+  // or redo bring back that state, so a saved state is recognised again.
+  std::uint64_t stateId() const { return current_; }
 
   bool canUndo() const { return !undo_.empty(); }
   bool canRedo() const { return !redo_.empty(); }
@@ -45,6 +55,8 @@ class WindowHistory : public QObject {
 
  signals:
   void availabilityChanged();
+  // stateId() changed.
+  void stateChanged();
 
  public:
   // What the window shows and keeps besides the list items.
@@ -70,6 +82,7 @@ class WindowHistory : public QObject {
     bool wholeLists = false;
     std::vector<ValueList> otherLists[2];  // with wholeLists: the lists not on screen
     const QWidget* typedIn = nullptr;      // the focused cell a typed step went into
+    std::uint64_t beforeId = 0, afterId = 0;
   };
 
   State capture() const;
@@ -78,6 +91,7 @@ class WindowHistory : public QObject {
   bool dataDiffers(const Step& step) const;
   void apply(Step& step, bool forward);
   void push(Step step);
+  void setCurrent(std::uint64_t id);
 
   MainWindow& window_;
   std::vector<QLineEdit*> cells_;
@@ -89,6 +103,9 @@ class WindowHistory : public QObject {
   bool commitQueued_ = false;
   bool inAction_ = false;
   bool restoring_ = false;
+  bool closed_ = false;
+  std::uint64_t current_ = 0;
+  std::uint64_t lastId_ = 0;
   std::vector<Step> undo_;
   std::vector<Step> redo_;
 };

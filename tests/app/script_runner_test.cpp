@@ -27,7 +27,7 @@ const BadLine kBadLines[] = {
     {"scroll_a_button", "scroll Command15 3", 1},
     {"scroll_not_a_number", "scroll VS1 x", 1},
     {"unknown_key", "key Text11(0) F13", 1},
-    {"unknown_menu_entry", "menu 保存", 1},
+    {"unknown_menu_entry", "menu 打印", 1},
     {"dump_unknown_control", "dump Label1 Label999", 1},
 };
 

@@ -352,7 +352,7 @@ TEST(XlsReader, OnlyRegularFilesAreOpened) {
 TEST(WorkbookErrors, EachHasItsOwnDescription) {
   std::set<std::string_view> seen;
   for (WorkbookError error : {WorkbookError::CannotOpen, WorkbookError::NotAWorkbook, WorkbookError::Encrypted,
-                              WorkbookError::Corrupt, WorkbookError::TooManyRows, WorkbookError::TooManyRowsForXls,
+                              WorkbookError::Corrupt, WorkbookError::TooManyRows, WorkbookError::TooManyRowsForXls, WorkbookError::TooManyRowsForXlsx,
                               WorkbookError::CannotWrite, WorkbookError::TooMuchText, WorkbookError::OutOfMemory,
                               WorkbookError::NotARegularFile, WorkbookError::ReadOnlyFile}) {
     std::string_view text = DescribeWorkbookError(error);
