@@ -43,6 +43,7 @@ class AnsweringDesktop final : public Desktop {
     return recover;
   }
   std::optional<ColumnChoice> askColumns(QWidget*, const QString&, int) override { return std::nullopt; }
+  std::optional<ChartSaveChoice> askChartFile(QWidget*, const QString&) override { return std::nullopt; }
 };
 
 class RecoveryTest : public ::testing::Test {
