@@ -16,6 +16,7 @@ class Desktop;
 class DetailsPane;
 class WindowHistory;
 class HelpWindow;
+class PowerWindow;
 
 // The one window of the program. It owns every control, list and piece of
 // state; handlers run inside control events, one at a time, and cells written
@@ -46,6 +47,12 @@ class MainWindow : public QMainWindow {
   const AboutWindow* aboutWindow() const { return about_; }
   // The help window once it was first used, else null.
   const HelpWindow* helpWindow() const { return help_; }
+  // The planning window once it was first opened, else null; and the window,
+  // created (hidden) when it is not there yet.
+  PowerWindow* powerWindow() const { return power_; }
+  PowerWindow& ensurePowerWindow();
+  // "样本量与检验效能…": shows the planning window on the selected test's design.
+  void ShowPowerWindow();
 
   // Spreadsheet interchange of the value lists of the selected test.
   void ImportFromSpreadsheet();
@@ -71,7 +78,8 @@ class MainWindow : public QMainWindow {
   // in script mode.
   void SetDetailsShown(bool shown);
   // "复制结果": the selected test's inputs, captions, figures and sentence
-  // onto the clipboard.
+  // onto the clipboard; the planning window's results while it is the
+  // active window.
   void CopyResults();
 
   // The form's zoom in percent (100 = the form's own size). Positions, sizes,
@@ -86,6 +94,8 @@ class MainWindow : public QMainWindow {
  signals:
   // "退出" was chosen or the window was closed: the program ends at once.
   void exitRequested();
+  // The form's zoom changed to `percent`.
+  void zoomChanged(int percent);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -130,6 +140,7 @@ class MainWindow : public QMainWindow {
   QAction* columnsAction_ = nullptr;
   AboutWindow* about_ = nullptr;
   HelpWindow* help_ = nullptr;
+  PowerWindow* power_ = nullptr;
   DetailsPane* details_ = nullptr;
   WindowHistory* history_ = nullptr;
   QList<QAction*> recentActions_;
