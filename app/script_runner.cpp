@@ -325,7 +325,13 @@ void ScriptRunner::drop(const QString& path) {
 void ScriptRunner::grab(const QString& path) {
   // A chart on screen is drawn before the picture is taken.
   window_.detailsPane().ensureCurrent();
-  if (!window_.grab().save(path, "PNG")) throw ScriptError(QStringLiteral("cannot write %1").arg(path));
+  // The planning window is captured while it is the active one.
+  QWidget* shown = &window_;
+  if (PowerWindow* power = window_.powerWindow(); power != nullptr && power->isActiveWindow()) {
+    power->ensureCurrent();
+    shown = power;
+  }
+  if (!shown->grab().save(path, "PNG")) throw ScriptError(QStringLiteral("cannot write %1").arg(path));
 }
 
 

@@ -19,6 +19,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace kelvasta {
@@ -59,14 +60,14 @@ PowerWindow::PowerWindow(const MainWindow& main, Desktop& desktop, QWidget* owne
   leftLayout->addWidget(useData);
   leftLayout->addStretch(1);
 
-  auto* body = new QSplitter(Qt::Horizontal, this);
-  body->addWidget(left);
-  body->addWidget(buildResults());
-  body->setStretchFactor(1, 1);
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  splitter_->addWidget(left);
+  splitter_->addWidget(buildResults());
+  splitter_->setStretchFactor(1, 1);
 
   auto* root = new QVBoxLayout(this);
   root->addLayout(designGrid);
-  root->addWidget(body, 1);
+  root->addWidget(splitter_, 1);
   root->addWidget(notes_);
   root->addWidget(sentence_);
   auto* actions = new QHBoxLayout;
@@ -87,8 +88,9 @@ PowerWindow::PowerWindow(const MainWindow& main, Desktop& desktop, QWidget* owne
   addAction(copyAction);
 
   resize(960, 680);
-  setZoom(main_.Zoom());
   selectDesign(0);
+  fitInputs();
+  setZoom(main_.Zoom());
 }
 
 PowerWindow::~PowerWindow() = default;
@@ -175,6 +177,7 @@ QWidget* PowerWindow::buildResults() {
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setShowGrid(false);
   chart_ = new ChartView(results);
@@ -368,11 +371,22 @@ void PowerWindow::useData() {
   requestRecompute();
 }
 
+// The cells hold a dozen digits at the current font, and the inputs' side
+// of the window is as wide as they need.
+void PowerWindow::fitInputs() {
+  for (QLineEdit* cell : cells_) cell->setMinimumWidth(cell->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12);
+  QWidget* inputs = splitter_->widget(0);
+  const int wanted = inputs->sizeHint().width();
+  const QList<int> sizes = splitter_->sizes();
+  if (sizes.size() == 2) splitter_->setSizes({wanted, std::max(1, sizes[0] + sizes[1] - wanted)});
+}
+
 void PowerWindow::setZoom(int percent) {
   if (percent <= 0 || percent == zoom_) return;
   const double factor = double(percent) / zoom_;
   zoom_ = percent;
   ScaleFonts(this, factor);
+  fitInputs();
   resize(QSize(int(width() * factor), int(height() * factor)));
   chart_->draw(report_.chart);  // its fonts follow the plot's own
 }

@@ -17,6 +17,7 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QTableWidget;
 
 namespace kelvasta {
@@ -81,6 +82,7 @@ class PowerWindow : public QWidget {
   Widget* named(Widget* widget, const QString& name);
   void setChecked(QButtonGroup* group, int id);
   void layOutInputs();
+  void fitInputs();
   void changed();
   void requestRecompute();
   void recomputeNow();
@@ -103,6 +105,7 @@ class PowerWindow : public QWidget {
   QMap<QString, QLabel*> labels_;
   QMap<QString, QLabel*> hints_;
   QGridLayout* inputsGrid_ = nullptr;
+  QSplitter* splitter_ = nullptr;
   QStringList shown_;
   QLabel* title_ = nullptr;
   QTableWidget* table_ = nullptr;
