@@ -266,12 +266,15 @@ void PowerWindow::restore(const PlanningState& state) {
   setChecked(modes_, findPower_ ? 1 : 0);
   setChecked(sideButtons_, sides_);
   pilot_ = PilotValues();
+  restoring_ = true;
   selectDesign(state.design >= 0 && state.design < int(PowerDesigns().size()) ? state.design : 0);
+  restoring_ = false;
 }
 
 void PowerWindow::changed() {
   if (!pilotNote_.isEmpty()) pilotNote_.clear();
   requestRecompute();
+  if (!restoring_) emit edited();
 }
 
 void PowerWindow::requestRecompute() {
@@ -369,6 +372,7 @@ void PowerWindow::useData() {
   pilotNote_.clear();
   layOutInputs();
   requestRecompute();
+  emit edited();
 }
 
 // The cells hold a dozen digits at the current font, and the inputs' side

@@ -74,6 +74,11 @@ class PowerWindow : public QWidget {
   // The controls the automation script reaches, named "Power.<…>".
   const std::vector<QWidget*>& namedControls() const { return named_; }
 
+ signals:
+  // The user changed the design, mode, sides or an input (restore does not
+  // count).
+  void edited();
+
  private:
   void buildButtons(QGridLayout* designs, QWidget* modes);
   void buildInputs();
@@ -116,6 +121,7 @@ class PowerWindow : public QWidget {
   PilotValues pilot_;
   QString pilotNote_;
   bool copied_ = false;
+  bool restoring_ = false;
   QTimer timer_;
   std::uint64_t generation_ = 0;
   bool awaiting_ = false;

@@ -13,6 +13,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 namespace kelvasta::testing {
 namespace {
 
@@ -137,6 +139,17 @@ TEST_F(PowerWindowTest, CopyWhileActiveSaveTheCurveAndFollowTheZoom) {
   EXPECT_NEAR(window_->powerWindow()->font().pointSizeF(), 9 * 1.1, 0.01);
 }
 
+// A named pipe is never opened for writing (that would wait for a reader).
+TEST_F(PowerWindowTest, SavingOntoAPipeSaysSoAndReturns) {
+  QTemporaryDir dir;
+  const QString pipe = dir.filePath(QStringLiteral("curve.png"));
+  ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+  const QJsonObject dump = RunAndDump(kOpen + QStringLiteral("set Power.rho 0.3\nanswer %1\nclick Power.save_chart\n").arg(pipe));
+  const QJsonArray messages = dump.value(QStringLiteral("messages")).toArray();
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].toObject().value(QStringLiteral("text")).toString().startsWith(QStringLiteral("无法保存图表")));
+}
+
 TEST_F(PowerWindowTest, RestoreSetsEveryInputExactly) {
   ASSERT_EQ(Run(kOpen + QStringLiteral("click Power.design(2)\nset Power.k 4\nset Power.mean_4 3\n")).status, 0);
   PowerWindow& power = *window_->powerWindow();
@@ -145,8 +158,11 @@ TEST_F(PowerWindowTest, RestoreSetsEveryInputExactly) {
   kept.sides = 1;
   kept.inputs[QStringLiteral("n")] = QStringLiteral("20");
   ASSERT_EQ(Run(QStringLiteral("click Power.design(0)\nset Power.k 2\n")).status, 0);
+  int edits = 0;
+  QObject::connect(&power, &PowerWindow::edited, [&edits] { ++edits; });
   power.restore(kept);
   EXPECT_EQ(power.state(), kept);
+  EXPECT_EQ(edits, 0);
   const QJsonObject dump = RunAndDump(QString());
   EXPECT_EQ(Power(dump).value(QStringLiteral("design")).toInt(), 2);
   EXPECT_EQ(Power(dump).value(QStringLiteral("inputs")).toObject().value(QStringLiteral("mean_4")).toString(),
