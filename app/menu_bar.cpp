@@ -76,6 +76,10 @@ void MainWindow::buildMenus() {
     details_->setChartShown(shown);
   });
 
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
+  QAction* planning = tools->addAction(QStringLiteral("样本量与检验效能…"), this, &MainWindow::ShowPowerWindow);
+  planning->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
   help->addAction(QStringLiteral("访问作者主页"), this, &MainWindow::OpenHomePage);
   QAction* about = help->addAction(QStringLiteral("版本信息"), this, &MainWindow::ShowAboutWindow);

@@ -417,7 +417,11 @@ QImage RenderChart(const ChartModel& model, QSizeF sizeCm, int dpi) {
 }
 
 bool SaveChart(const ChartModel& model, const QString& path, QSizeF sizeCm) {
-  const QString suffix = QFileInfo(path).suffix().toLower();
+  // A folder, named pipe or device is never written: opening a pipe for
+  // writing would wait for a reader.
+  const QFileInfo target(path);
+  if (target.exists() && !target.isFile()) return false;
+  const QString suffix = target.suffix().toLower();
   if (suffix == u"png") return RenderChart(model, sizeCm, kChartDpi).save(path, "PNG");
   const QSize logical = LogicalSize(sizeCm);
   QCustomPlot plot;

@@ -46,7 +46,8 @@ QImage RenderChart(const ChartModel& model, QSizeF sizeCm = {kChartWidthCm, kCha
 
 // Saves the chart at `sizeCm`: PNG at 300 dpi, SVG or PDF (vector), by the
 // extension of `path` (case ignored). False when the extension is none of
-// these or the file cannot be written.
+// these, the path names something other than a regular file, or the file
+// cannot be written.
 bool SaveChart(const ChartModel& model, const QString& path, QSizeF sizeCm = {kChartWidthCm, kChartHeightCm});
 
 }  // namespace kelvasta
