@@ -67,15 +67,18 @@ bool AnyNegative(const std::array<double, N>& cells) {
 }
 
 // Why these (finite, non-negative) counts cannot enter an exact test.
+// The R x C exact test keeps a table of log-factorials up to the total.
+constexpr double kMaxEnumeratedCount = 1e9;
+
 template <typename Counts>
-CountNote ExactCountNote(const Counts& counts) {
+CountNote ExactCountNote(const Counts& counts, double limit = static_cast<double>(kMaxExactCount)) {
   for (double v : counts) {
     if (v != std::floor(v)) {
       return CountNote::NonWhole;
     }
   }
   for (double v : counts) {
-    if (v > static_cast<double>(kMaxExactCount)) {
+    if (v > limit) {
       return CountNote::TooLarge;
     }
   }
@@ -136,6 +139,8 @@ FourfoldFigures FourfoldUnguarded(const std::array<double, 4>& cells) {
       f.fisher_p = fisher->twoSided;
       f.fisher_p_less = fisher->less;
       f.fisher_p_greater = fisher->greater;
+    } else {
+      f.note = CountNote::TooLarge;
     }
   }
 
@@ -292,7 +297,7 @@ RxcFigures RxcUnguarded(const std::array<double, 12>& cells) {
   f.share_expected_below_5 = Finite(share);
   f.rule = (minExpected >= 1 && share <= Real{0.2}) ? RxcRule::ChiSquare : RxcRule::FisherExact;
 
-  f.note = ExactCountNote(cells);
+  f.note = ExactCountNote(cells, kMaxEnumeratedCount);
   f.exactPossible = f.note == CountNote::None;
   return f;
 }
@@ -392,7 +397,7 @@ OrdinalFigures OrdinalCountFigures(const std::array<double, 8>& cells) {
 FreemanHaltonResult RxcExact(const std::array<double, 12>& cells, const std::atomic<bool>& cancel) {
   FreemanHaltonResult invalid;
   invalid.p = std::numeric_limits<double>::quiet_NaN();
-  if (ExactCountNote(cells) != CountNote::None) {
+  if (ExactCountNote(cells, kMaxEnumeratedCount) != CountNote::None) {
     return invalid;
   }
   std::array<std::uint64_t, 12> counts{};
