@@ -59,10 +59,10 @@ FisherExactResult SmoothFisher(const Hypergeometric& law, double x0) {
     (x0 < law.mode() ? out.less : out.greater) = 0;
     return out;
   }
-  const auto slope = [&law](double x) { return law.LogSlope(x); };
+  const auto slope = [&law](long double x) { return law.LogSlope(x); };
   // Σ exp(LogRelative − ref) over [from, to].
   const auto sum = [&](double from, double to, double ref) {
-    return SmoothSum([&law, ref](double x) { return law.LogRelative(x) - ref; }, slope, from, to);
+    return SmoothSum([&law, ref](long double x) { return law.LogRelative(x) - ref; }, slope, from, to, law.sd());
   };
   const double mode = law.mode();
   const double total = sum(Reach(law, mode, -1, 0), Reach(law, mode, 1, 0), 0);

@@ -63,28 +63,38 @@ double Hypergeometric::LogRatioUp(double x) const {
   return std::log(((r1_ - x) * (c1_ - x)) / ((x + 1) * (r2_ - c1_ + x + 1)));
 }
 
-long double Hypergeometric::LogDensity(double x) const {
+long double Hypergeometric::LogDensity(long double x) const {
   const long double n = static_cast<long double>(r1_) + r2_;
   const long double p = c1_ / n, q = (n - c1_) / n;
-  return LogBinomial(x, r1_, p, q) + LogBinomial(c1_ - static_cast<long double>(x), r2_, p, q) -
+  return LogBinomial(x, r1_, p, q) + LogBinomial(c1_ - x, r2_, p, q) -
          LogBinomial(c1_, n, p, q);
 }
 
-double Hypergeometric::LogRelative(double x) const { return static_cast<double>(LogDensity(x) - modeDensity_); }
+double Hypergeometric::LogRelative(long double x) const { return static_cast<double>(LogDensity(x) - modeDensity_); }
 
-double Hypergeometric::LogSlope(double x) const {
+double Hypergeometric::LogSlope(long double x) const {
   // ψ(y + 1) ≈ ln(y + ½) for each of the four cells.
-  return std::log(((r1_ - x + 0.5) * (c1_ - x + 0.5)) / ((x + 0.5) * (r2_ - c1_ + x + 0.5)));
+  return static_cast<double>(std::log(((r1_ - x + 0.5L) * (c1_ - x + 0.5L)) / ((x + 0.5L) * (r2_ - c1_ + x + 0.5L))));
 }
 
-double SmoothSum(const std::function<double(double)>& logWeight, const std::function<double(double)>& slope,
-                 double from, double to) {
+double SmoothSum(const std::function<double(long double)>& logWeight,
+                 const std::function<double(long double)>& slope, double from, double to, double scale) {
   if (to < from) return 0;
-  const double a = from - 0.5, b = to + 0.5;
-  const auto weight = [&logWeight](double t) { return std::exp(logWeight(t)); };
-  double error = 0;
-  const double integral =
-      boost::math::quadrature::gauss_kronrod<double, 31>::integrate(weight, a, b, 20, 1e-14, &error);
+  // Integrated over the offset u from `from`, each point being from + u in
+  // long double.
+  const long double origin = from;
+  const double length = to - from + 1;
+  const auto weight = [&](long double t) { return std::exp(logWeight(t)); };
+  const auto atOffset = [&](double u) { return weight(origin + u); };
+  // Panels of two scales each, so that no panel can miss the peak and its
+  // error estimate mislead the adaptive rule.
+  const double panels = std::ceil(length / std::max(1.0, 2 * scale));
+  double integral = 0, error = 0;
+  for (double k = 0; k < panels; ++k) {
+    const double left = -0.5 + k * length / panels, right = -0.5 + (k + 1) * length / panels;
+    integral += boost::math::quadrature::gauss_kronrod<double, 31>::integrate(atOffset, left, right, 4, 1e-13, &error);
+  }
+  const long double a = origin - 0.5L, b = origin + (length - 0.5);
   return integral - (weight(b) * slope(b) - weight(a) * slope(a)) / 24;
 }
 

@@ -21,22 +21,24 @@ class Hypergeometric {
   double LogRatioUp(double x) const;
   // log p(x) − log p(mode), in Loader's saddle-point form (the binomial
   // deviances bd0 and Stirling's remainders), so it keeps ~1e-15 absolute
-  // for any margins; x may lie between whole numbers (the smooth law).
-  double LogRelative(double x) const;
+  // for any margins; x may lie between whole numbers (the smooth law), and is
+  // a long double so that between 2^50 and 2^53 it is not rounded to 1/8.
+  double LogRelative(long double x) const;
   // The slope of LogRelative at x, to ~1/x² relatively.
-  double LogSlope(double x) const;
+  double LogSlope(long double x) const;
 
  private:
-  long double LogDensity(double x) const;
+  long double LogDensity(long double x) const;
   double r1_, r2_, c1_, lo_, hi_, mode_, sd_;
   long double modeDensity_ = 0;
 };
 
 // Σ over the whole numbers x in [from, to] of exp(logWeight(x)) for a
-// weight that varies on scales of hundreds or more: the integral from
-// from − ½ to to + ½ less the Euler–Maclaurin term (f'(to + ½) −
-// f'(from − ½))/24, f' = f·slope. Relative error below ~1e-12 then.
-double SmoothSum(const std::function<double(double)>& logWeight, const std::function<double(double)>& slope,
-                 double from, double to);
+// weight that varies on `scale`, hundreds or more: the integral from
+// from − ½ to to + ½ (Gauss-Kronrod over panels of two scales) less the
+// Euler–Maclaurin term (f'(to + ½) − f'(from − ½))/24, f' = f·slope.
+// Relative error below ~1e-12 then.
+double SmoothSum(const std::function<double(long double)>& logWeight,
+                 const std::function<double(long double)>& slope, double from, double to, double scale);
 
 }  // namespace kelvasta
