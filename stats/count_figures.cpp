@@ -9,6 +9,7 @@
 #include <boost/math/distributions/normal.hpp>
 #include <boost/math/special_functions/beta.hpp>
 
+#include "stats/conditional_odds_ratio.h"
 #include "stats/fisher_exact.h"
 
 namespace kelvasta {
@@ -139,6 +140,12 @@ FourfoldFigures FourfoldUnguarded(const std::array<double, 4>& cells) {
       f.fisher_p = fisher->twoSided;
       f.fisher_p_less = fisher->less;
       f.fisher_p_greater = fisher->greater;
+      const ConditionalOddsRatio odds = ConditionalOddsRatioOf(
+          static_cast<std::uint64_t>(cells[0]), static_cast<std::uint64_t>(cells[1]),
+          static_cast<std::uint64_t>(cells[2]), static_cast<std::uint64_t>(cells[3]));
+      f.conditional_odds_ratio = odds.estimate;
+      f.conditional_odds_ratio_ci_low = odds.ci_low;
+      f.conditional_odds_ratio_ci_high = odds.ci_high;
     } else {
       f.note = CountNote::TooLarge;
     }
@@ -441,6 +448,9 @@ FigureList ListFigures(const FourfoldFigures& f) {
           {"fisher_p", f.fisher_p},
           {"fisher_p_less", f.fisher_p_less},
           {"fisher_p_greater", f.fisher_p_greater},
+          {"conditional_odds_ratio", f.conditional_odds_ratio},
+          {"conditional_odds_ratio_ci_low", f.conditional_odds_ratio_ci_low},
+          {"conditional_odds_ratio_ci_high", f.conditional_odds_ratio_ci_high},
           {"odds_ratio", f.odds_ratio},
           {"odds_ratio_ci_low", f.odds_ratio_ci_low},
           {"odds_ratio_ci_high", f.odds_ratio_ci_high},

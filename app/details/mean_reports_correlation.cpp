@@ -38,6 +38,21 @@ QString CorrelationSentence(const CorrelationFigures& f) {
       .arg(test, EquationText(f), IntervalText(f.slope_ci_low, f.slope_ci_high));
 }
 
+// Why figures are missing although pairs were typed.
+QStringList CorrelationNotes(const CorrelationFigures& f, const SpearmanFigures& spearman, bool pending) {
+  QStringList notes;
+  if (!f.slope) {
+    notes.push_back(QStringLiteral("至少需要2对数据，且X不全相同"));
+  } else if (!f.slope_se) {
+    notes.push_back(QStringLiteral("仅2对数据（ν = 0），不能计算标准误、t与P值"));
+  } else if (f.r && !f.t) {
+    notes.push_back(QStringLiteral("r = ±1（完全直线相关），t与P值不能计算"));
+  }
+  if (!pending && spearman.rho && std::fabs(*spearman.rho) == 1)
+    notes.push_back(QStringLiteral("rs = ±1（完全等级相关），其P值不能按t近似计算"));
+  return notes;
+}
+
 // Fills figures, rows and sentence; `pending` shows the Spearman rows as
 // still being computed.
 void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const SpearmanFigures& spearman,
@@ -66,8 +81,7 @@ void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const S
       Row(QStringLiteral("rs"), pending ? kPending : FigureText(spearman.rho)),
       Row(p, pending ? kPending : PText(spearman.p)),
   };
-  if (!f.slope)
-    report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("至少需要3对数据，且X不全相同")));
+  for (const QString& note : CorrelationNotes(f, spearman, pending)) report.rows.push_back(Row(QStringLiteral("注"), note));
   report.sentence = CorrelationSentence(f);
 }
 
