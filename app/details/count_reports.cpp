@@ -4,6 +4,7 @@
 #include "app/controls.h"
 #include "app/details/count_reports_parts.h"
 #include "app/details/figure_text.h"
+#include "app/details/panel_difference.h"
 #include "app/details/report_builders.h"
 #include "app/main_window.h"
 
@@ -172,8 +173,17 @@ DetailsBuild BuildFourfoldReport(const MainWindow& window) {
       Row(QStringLiteral("率差(RD)"), FigureText(f.risk_difference)),
       Row(QStringLiteral("率差的") + ci, IntervalText(f.risk_difference_ci_low, f.risk_difference_ci_high)),
   };
-  AddNote(report.rows, f.note, kFourfoldZeroTotal);
   report.sentence = FourfoldSentence(f);
+  // The panel's formula: Pearson when every expected count reaches 5.
+  const bool panelPearson = f.min_expected && *f.min_expected >= 5;
+  const std::optional<double> sentenceP = f.rule == FourfoldRule::PearsonChiSquare ? f.pearson_p
+                                          : f.rule == FourfoldRule::YatesChiSquare ? f.yates_p
+                                                                                   : f.fisher_p;
+  AddPanelDifference(report.rows, {QStringLiteral("χ²"), c.Label20(6)->text(), c.Label5(21)->text(),
+                                   panelPearson ? f.pearson_chi2 : f.yates_chi2, sentenceP,
+                                   QStringLiteral("面板按取整的例数n计算"),
+                                   QStringLiteral("面板以界值3.84判断，χ²(0.05)确切为3.8415")});
+  AddNote(report.rows, f.note, kFourfoldZeroTotal);
 
   AddCountGrid(report, c, false);
   for (int k = 1; k <= 4; ++k) AddCaption(report.captions, CaptionLabel(c.Label19(k)), c.Label20(k));
@@ -216,8 +226,16 @@ DetailsBuild BuildPairedFourfoldReport(const MainWindow& window) {
       Row(QStringLiteral("κ的") + ci, IntervalText(f.kappa_ci_low, f.kappa_ci_high)),
   };
   report.rows.insert(report.rows.end(), rest.begin(), rest.end());
-  AddNote(report.rows, f.note, kPairedZeroTotal);
   report.sentence = PairedSentence(f);
+  const std::optional<double> sentenceP =
+      f.rule == PairedRule::McNemarChiSquare ? f.mcnemar_p : f.mcnemar_exact_p ? f.mcnemar_exact_p : f.mcnemar_cc_p;
+  AddPanelDifference(report.rows,
+                     {QStringLiteral("χ²"), c.Label20(7)->text(), c.Label5(23)->text(),
+                      panelCorrects ? f.mcnemar_cc_chi2 : f.mcnemar_chi2, sentenceP,
+                      QStringLiteral("面板的校正式在|b − c| < 1时仍减去1"),
+                      panelCorrects ? QStringLiteral("面板采用校正χ²近似，本栏为二项分布确切概率")
+                                    : QStringLiteral("面板以界值3.84判断，χ²(0.05)确切为3.8415")});
+  AddNote(report.rows, f.note, kPairedZeroTotal);
 
   AddCountGrid(report, c, true);
   AddCaption(report.captions, CaptionLabel(c.Label19(0)), c.Label20(8));

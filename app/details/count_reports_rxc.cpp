@@ -4,7 +4,10 @@
 #include "app/controls.h"
 #include "app/details/count_reports_parts.h"
 #include "app/details/figure_text.h"
+#include "app/details/panel_difference.h"
 #include "app/main_window.h"
+
+#include <cmath>
 
 namespace kelvasta {
 
@@ -46,7 +49,7 @@ QString RxcSentence(const RxcFigures& f, bool pending) {
 }
 
 // The figures, rows and sentence of `f`; `pending` while the exact test runs.
-void FillRxc(DetailsReport& report, const RxcFigures& f, bool pending) {
+void FillRxc(DetailsReport& report, const RxcFigures& f, bool pending, PanelComparison panel) {
   report.figures = ListFigures(f);
   report.rows = {
       Row(QStringLiteral("总例数(n)"), DfText(f.n)),
@@ -61,8 +64,11 @@ void FillRxc(DetailsReport& report, const RxcFigures& f, bool pending) {
       Heading(QStringLiteral("Fisher确切概率法(Freeman-Halton)")),
       Row(QStringLiteral("P值"), pending ? kPending : PText(f.fisher_p)),
   };
-  AddNote(report.rows, f.note, kRxcZeroTotal);
   report.sentence = RxcSentence(f, pending);
+  panel.pane = f.chi2;
+  panel.paneP = f.rule == RxcRule::ChiSquare ? f.p : f.fisher_p;
+  if (!pending) AddPanelDifference(report.rows, panel);
+  AddNote(report.rows, f.note, kRxcZeroTotal);
 }
 
 const QString kOrdinalZeroTotal = QStringLiteral("某组合计为0，不能作两组比较");
@@ -84,7 +90,10 @@ DetailsBuild BuildRxcReport(const MainWindow& window) {
   const RxcFigures f = RxcCountFigures(cells);
 
   DetailsReport report = TableReport(window);
-  FillRxc(report, f, f.exactPossible);
+  const PanelComparison panel{QStringLiteral("χ²"), c.Label20(13)->text(), c.Label5(35)->text(), {}, {},
+                              QStringLiteral("面板按各格的数值计算"),
+                              QStringLiteral("面板以χ²界值表的两位小数界值判断（χ²(0.05) = %1）").arg(c.Label5(37)->text())};
+  FillRxc(report, f, f.exactPossible, panel);
 
   QStringList head{HeadingText(c.Label17(13))};
   for (int column : kRxcColumnHeadings) head.push_back(HeadingText(c.Label17(column)));
@@ -110,12 +119,12 @@ DetailsBuild BuildRxcReport(const MainWindow& window) {
 
   if (!f.exactPossible) return report;
   // Captured by value: the job runs on the worker thread.
-  DetailsJob job = [cells, f](DetailsReport& pending, const std::atomic<bool>& cancel) {
+  DetailsJob job = [cells, f, panel](DetailsReport& pending, const std::atomic<bool>& cancel) {
     const FreemanHaltonResult exact = RxcExact(cells, cancel);
     if (cancel.load()) return;
     RxcFigures done = f;
     SetRxcExact(done, exact);
-    FillRxc(pending, done, false);
+    FillRxc(pending, done, false, panel);
   };
   return DetailsBuild(std::move(report), std::move(job));
 }
@@ -145,8 +154,12 @@ DetailsBuild BuildOrdinalReport(const MainWindow& window) {
       Row(group2 + QStringLiteral("平均Ridit"), FigureText(f.ridit_2)),
       Row(group2 + ci, IntervalText(f.ridit_2_ci_low, f.ridit_2_ci_high)),
   };
-  AddNote(report.rows, f.note, kOrdinalZeroTotal);
   report.sentence = OrdinalSentence(f);
+  AddPanelDifference(report.rows, {QStringLiteral("z"), c.Label20(9)->text(), c.Label5(44)->text(),
+                                   f.z_corrected ? std::optional(std::fabs(*f.z_corrected)) : std::nullopt, f.p,
+                                   QStringLiteral("面板按较小一组的秩和计算"),
+                                   QStringLiteral("面板以界值1.96判断，z(0.05)确切为1.95996")});
+  AddNote(report.rows, f.note, kOrdinalZeroTotal);
 
   QStringList head{HeadingText(c.Label17(15))};
   for (int grade = 0; grade < 4; ++grade) head.push_back(HeadingText(c.Label17(16 + grade)));
