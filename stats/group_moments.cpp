@@ -62,10 +62,11 @@ std::optional<std::int64_t> DecimalCount(double x) {
   return std::fabs(near.rest) <= kScale / 2 * std::fabs(neighbour - x) ? std::optional(near.count) : std::nullopt;
 }
 
-// Moments of counts of ten-thousandths: the first pass checks every item and
-// sums exactly, the second squares the distances from the rounded mean.
-template <typename Missing, typename Count>
-std::optional<RawMoments> DecimalMoments(std::size_t size, Missing missing, Count count) {
+// Moments of counts of ten-thousandths: the first pass checks every item
+// (`count`) and sums exactly, the second squares the distances from the
+// rounded mean, reading the counts again without the check (`recount`).
+template <typename Missing, typename Count, typename Recount>
+std::optional<RawMoments> DecimalMoments(std::size_t size, Missing missing, Count count, Recount recount) {
   RawMoments m;
   for (std::size_t i = 0; i < size; ++i) {
     if (missing(i)) {
@@ -85,7 +86,7 @@ std::optional<RawMoments> DecimalMoments(std::size_t size, Missing missing, Coun
   ProductSum squares;
   for (std::size_t i = 0; i < size; ++i) {
     if (!missing(i)) {
-      const Int128 d = *count(i) - centre;
+      const Int128 d = recount(i) - centre;
       squares.add(d, d);
     }
   }
@@ -255,10 +256,13 @@ GroupMoments FromCentred(const Centred& c) {
 
 GroupMoments ComputeGroupMoments(std::span<const double> values) {
   const auto missing = [values](std::size_t i) { return std::isnan(values[i]); };
-  const std::optional<RawMoments> exact = DecimalMoments(values.size(), missing, [values](std::size_t i) {
-    const std::optional<std::int64_t> c = DecimalCount(values[i]);
-    return c ? std::optional<Int128>(*c) : std::nullopt;
-  });
+  const std::optional<RawMoments> exact = DecimalMoments(
+      values.size(), missing,
+      [values](std::size_t i) {
+        const std::optional<std::int64_t> c = DecimalCount(values[i]);
+        return c ? std::optional<Int128>(*c) : std::nullopt;
+      },
+      [values](std::size_t i) { return Int128{NearestCount(values[i]).count}; });
   if (exact) {
     return FromCounts(*exact);
   }
@@ -269,10 +273,15 @@ GroupMoments ComputeGroupMoments(std::span<const double> values) {
 GroupMoments ComputeDifferenceMoments(std::span<const double> first, std::span<const double> second) {
   const std::size_t size = std::min(first.size(), second.size());
   const auto missing = [first, second](std::size_t i) { return std::isnan(first[i]) || std::isnan(second[i]); };
-  const std::optional<RawMoments> exact = DecimalMoments(size, missing, [first, second](std::size_t i) {
-    const std::optional<std::int64_t> a = DecimalCount(first[i]), b = DecimalCount(second[i]);
-    return a && b ? std::optional<Int128>(Int128{*a} - *b) : std::nullopt;
-  });
+  const std::optional<RawMoments> exact = DecimalMoments(
+      size, missing,
+      [first, second](std::size_t i) {
+        const std::optional<std::int64_t> a = DecimalCount(first[i]), b = DecimalCount(second[i]);
+        return a && b ? std::optional<Int128>(Int128{*a} - *b) : std::nullopt;
+      },
+      [first, second](std::size_t i) {
+        return Int128{NearestCount(first[i]).count} - NearestCount(second[i]).count;
+      });
   if (exact) {
     return FromCounts(*exact);
   }
