@@ -16,9 +16,10 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kScale = 10000;  // ten-thousandths
 
-// Below 2^38 a double tells apart every two counts of ten-thousandths and
-// x·10^4 rounds to within 0.4 of the count, so llround finds it.
-constexpr double kPlainDecimals = 274877906944.0;  // 2^38
+// Below 2^37 a double tells apart every two counts of ten-thousandths,
+// x·10^4 lies within 0.4 of the count and below 2^51, where adding 1.5·2^52
+// rounds it to a whole number.
+constexpr double kPlainDecimals = 137438953472.0;  // 2^37
 constexpr double kTwoTo53 = 9007199254740992.0;
 constexpr double kCountLimit = 9.2e18;  // inside int64
 
@@ -32,7 +33,10 @@ struct NearCount {
 NearCount NearestCount(double x) {
   const double p = x * kScale;
   if (std::fabs(x) < kPlainDecimals) {
-    return {std::llround(p), 0};
+    // Rounded by adding and taking away 1.5·2^52: a library call per item
+    // would cost more than all the rest.
+    constexpr double kRounder = 6755399441055744.0;
+    return {static_cast<std::int64_t>((p + kRounder) - kRounder), 0};
   }
   const double error = std::fma(x, kScale, -p);  // x·10^4 = p + error exactly
   std::int64_t c = std::llround(p);

@@ -96,6 +96,8 @@ TEST(GroupMoments, DecimalsOnALargeCommonPart) {
       {"NumAcc4", NumAcc4(), 10000000.2, 0.1, "NIST StRD certified (exact), higher difficulty"},
       {"four decimals on 1e11", {1e11 + 0.0001, 1e11 + 0.0002, 1e11 + 0.0003}, 1e11 + 0.0002, 0.0001,
        "exact: the items are 1e11 + k/10^4"},
+      {"four decimals on 3e11", {3e11 + 0.0001, 3e11 + 0.0002, 3e11 + 0.0003}, 3e11 + 0.0002, 0.0001,
+       "exact: past 2^37 the counts are found through the exact product"},
       {"beyond 2^53 ten-thousandths", {900000000000.1, 900000000000.2, 900000000000.6}, 900000000000.3,
        0.26457513110645906, "exact: deviations −0.2, −0.1, 0.3, sd = √0.07"},
       {"more than four decimals", {1.00001, 1.00002, 1.00003}, 1.00002, 0.00001, "floating path, ~1e-11"},
