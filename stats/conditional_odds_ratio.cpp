@@ -104,10 +104,14 @@ class SmoothLaw {
 
   template <typename LogWeight>
   double Reach(LogWeight logWeight, double x, double direction, double level) const {
+    // No further than 64 scales: the laws near the answers are about one
+    // scale wide, and a weight that has not fallen by then is a law far
+    // from them, whose sums only steer the search for a root.
+    const double start = x;
     double step = std::max(1.0, scale_);
     for (;;) {
       const double next = std::clamp(x + direction * step, law_.lo(), law_.hi());
-      if (next == x || logWeight(next) < level - kNegligible) return next;
+      if (next == x || !(logWeight(next) >= level - kNegligible) || std::fabs(next - start) >= 64 * scale_) return next;
       x = next;
       step *= 2;
     }
@@ -118,14 +122,15 @@ class SmoothLaw {
 };
 
 // The θ at which f(θ) − target changes sign, f increasing in θ; brackets
-// grow from θ0 outward. Empty when no root lies within the double range of ψ.
+// grow from θ0 ± width outward. Empty when no root lies within the double
+// range of ψ.
 template <typename F>
-std::optional<double> SolveTheta(F f, double target, double theta0) {
+std::optional<double> SolveTheta(F f, double target, double theta0, double width) {
   constexpr double kWidest = 700;  // e^700 is near the largest double
   const auto g = [&](double theta) { return f(theta) - target; };
-  double low = theta0 - 1, high = theta0 + 1, step = 2;
+  double low = theta0 - width, high = theta0 + width, step = width;
   while (low > -kWidest && g(low) > 0) low = std::max(-kWidest, low - (step *= 2));
-  step = 2;
+  step = width;
   while (high < kWidest && g(high) < 0) high = std::min(kWidest, high + (step *= 2));
   const double gLow = g(low), gHigh = g(high);
   if (!(gLow <= 0 && gHigh >= 0)) return std::nullopt;
@@ -143,19 +148,21 @@ std::optional<double> Psi(std::optional<double> theta) {
   return std::isfinite(psi) ? std::optional(psi) : std::nullopt;
 }
 
+// `width`: the first half-width of the brackets in θ. The smooth law holds
+// only near the answers, so its search starts within a few of their widths.
 template <typename Law>
-ConditionalOddsRatio Solve(const Law& law, double a, double lo, double hi, double theta0) {
+ConditionalOddsRatio Solve(const Law& law, double a, double lo, double hi, double theta0, double width) {
   const double kLogAlpha = std::log(0.025);
   ConditionalOddsRatio out;
   if (a == lo) {
     out.estimate = 0;
     out.ci_low = 0;
   } else {
-    out.estimate = Psi(SolveTheta([&](double t) { return law.At(t).mean; }, a, theta0));
-    out.ci_low = Psi(SolveTheta([&](double t) { return law.At(t).logUpper; }, kLogAlpha, theta0));
+    out.estimate = Psi(SolveTheta([&](double t) { return law.At(t).mean; }, a, theta0, width));
+    out.ci_low = Psi(SolveTheta([&](double t) { return law.At(t).logUpper; }, kLogAlpha, theta0, width));
   }
   if (a != hi) {
-    out.ci_high = Psi(SolveTheta([&](double t) { return -law.At(t).logLower; }, -kLogAlpha, theta0));
+    out.ci_high = Psi(SolveTheta([&](double t) { return -law.At(t).logLower; }, -kLogAlpha, theta0, width));
   } else {
     out.estimate.reset();  // infinite
   }
@@ -182,9 +189,9 @@ ConditionalOddsRatio ConditionalOddsRatioOf(std::uint64_t a, std::uint64_t b, st
   const double from = std::max(law.lo(), std::floor(x - 40 * spread));
   const double to = std::min(law.hi(), std::ceil(x + 40 * spread));
   if (to - from < static_cast<double>(directTerms)) {
-    return Solve(DirectLaw(law, from, to, x), x, law.lo(), law.hi(), theta0);
+    return Solve(DirectLaw(law, from, to, x), x, law.lo(), law.hi(), theta0, 1);
   }
-  return Solve(SmoothLaw(law, x, spread), x, law.lo(), law.hi(), theta0);
+  return Solve(SmoothLaw(law, x, spread), x, law.lo(), law.hi(), theta0, 4 / spread);
 }
 
 }  // namespace kelvasta

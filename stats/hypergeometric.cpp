@@ -77,6 +77,10 @@ double Hypergeometric::LogSlope(long double x) const {
   return static_cast<double>(std::log(((r1_ - x + 0.5L) * (c1_ - x + 0.5L)) / ((x + 0.5L) * (r2_ - c1_ + x + 0.5L))));
 }
 
+// Bounds the work of a range far wider than the weight (a law far from the
+// one asked about); such a sum only steers a search.
+constexpr double kMaxPanels = 256;
+
 double SmoothSum(const std::function<double(long double)>& logWeight,
                  const std::function<double(long double)>& slope, double from, double to, double scale) {
   if (to < from) return 0;
@@ -88,7 +92,7 @@ double SmoothSum(const std::function<double(long double)>& logWeight,
   const auto atOffset = [&](double u) { return weight(origin + u); };
   // Panels of two scales each, so that no panel can miss the peak and its
   // error estimate mislead the adaptive rule.
-  const double panels = std::ceil(length / std::max(1.0, 2 * scale));
+  const double panels = std::min(kMaxPanels, std::ceil(length / std::max(1.0, 2 * scale)));
   double integral = 0, error = 0;
   for (double k = 0; k < panels; ++k) {
     const double left = -0.5 + k * length / panels, right = -0.5 + (k + 1) * length / panels;
