@@ -31,9 +31,32 @@ void Print(std::FILE* stream, const QString& text) {
   std::fflush(stream);
 }
 
+// Qt's own options (QGuiApplication's, QApplication's and X11's), known to
+// the parser but hidden from the usage, so that they reach QApplication
+// while any other option is refused.
+void AddQtOptions(QCommandLineParser& parser) {
+  static const char* const kWithValue[] = {
+      "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger", "qwindowgeometry", "qwindowicon",
+      "qwindowtitle", "session", "style", "stylesheet", "display", "geometry", "title", "name", "visual",
+      "ncols", "cmap", "fn", "font", "bg", "background", "fg", "foreground", "btn", "button", "im",
+      "inputstyle"};
+  static const char* const kFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+  for (const char* name : kWithValue) {
+    QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("VALUE"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+  for (const char* name : kFlags) {
+    QCommandLineOption option(QString::fromLatin1(name));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+}
+
 // Reads the command line before any window system is touched, so --help and
-// --version work without a display. Options this program does not know are
-// left to QApplication (Qt's -style, -reverse, ...).
+// --version work without a display. Qt's own options are left to
+// QApplication; an option neither knows prints the usage on standard error
+// and ends with status 2.
 Invocation ReadCommandLine(int argc, char* argv[]) {
   int probeArgc = argc;
   QCoreApplication probe(probeArgc, argv);
@@ -55,10 +78,16 @@ Invocation ReadCommandLine(int argc, char* argv[]) {
   QCommandLineOption platform(QStringLiteral("platform"), QString(), QStringLiteral("NAME"));
   platform.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOptions({help, version, script, platform});
+  AddQtOptions(parser);
   parser.parse(QCoreApplication::arguments());
 
   Invocation invocation;
-  if (parser.isSet(help)) {
+  if (!parser.unknownOptionNames().isEmpty()) {
+    const QString name = parser.unknownOptionNames().constFirst();
+    Print(stderr, QStringLiteral("kelvasta: 未知选项 %1%2\n%3")
+                      .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name, parser.helpText()));
+    invocation.exitNow = kelvasta::ScriptRunner::kBadScript;
+  } else if (parser.isSet(help)) {
     Print(stdout, parser.helpText());
     invocation.exitNow = 0;
   } else if (parser.isSet(version)) {

@@ -22,6 +22,7 @@ class DetailsPane;
 class WindowHistory;
 class HelpWindow;
 class WorkRecovery;
+class PowerWindow;
 
 // The one window of the program. It owns every control, list and piece of
 // state; handlers run inside control events, one at a time, and cells written
@@ -52,6 +53,12 @@ class MainWindow : public QMainWindow {
   const AboutWindow* aboutWindow() const { return about_; }
   // The help window once it was first used, else null.
   const HelpWindow* helpWindow() const { return help_; }
+  // The planning window once it was first opened, else null; and the window,
+  // created (hidden) when it is not there yet.
+  PowerWindow* powerWindow() const { return power_; }
+  PowerWindow& ensurePowerWindow();
+  // "样本量与检验效能…": shows the planning window on the selected test's design.
+  void ShowPowerWindow();
 
   // Spreadsheet interchange of the value lists of the selected test.
   void ImportFromSpreadsheet();
@@ -113,7 +120,8 @@ class MainWindow : public QMainWindow {
   // in script mode.
   void SetDetailsShown(bool shown);
   // "复制结果": the selected test's inputs, captions, figures and sentence
-  // onto the clipboard.
+  // onto the clipboard; the planning window's results while it is the
+  // active window.
   void CopyResults();
 
   // The form's zoom in percent (100 = the form's own size). Positions, sizes,
@@ -128,6 +136,8 @@ class MainWindow : public QMainWindow {
  signals:
   // "退出" was chosen or the window was closed: the program ends at once.
   void exitRequested();
+  // The form's zoom changed to `percent`.
+  void zoomChanged(int percent);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -180,6 +190,7 @@ class MainWindow : public QMainWindow {
   QAction* columnsAction_ = nullptr;
   AboutWindow* about_ = nullptr;
   HelpWindow* help_ = nullptr;
+  PowerWindow* power_ = nullptr;
   DetailsPane* details_ = nullptr;
   WindowHistory* history_ = nullptr;
   QList<QAction*> recentActions_;
@@ -188,6 +199,9 @@ class MainWindow : public QMainWindow {
   QStringList recentWorkFiles_;
   QString workFile_;
   std::uint64_t savedState_ = 0;
+  // The planning window was edited since the work was last saved or opened
+  // (its edits are not steps of the history).
+  bool planningEdited_ = false;
   WorkRecovery* recovery_ = nullptr;
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;

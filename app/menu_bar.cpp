@@ -107,6 +107,10 @@ void MainWindow::buildMenus() {
     details_->setChartShown(shown);
   });
 
+  QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
+  QAction* planning = tools->addAction(QStringLiteral("样本量与检验效能…"), this, &MainWindow::ShowPowerWindow);
+  planning->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
   QAction* helpPages = help->addAction(QStringLiteral("帮助"), this, &MainWindow::OpenHelp);
   helpPages->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));

@@ -8,6 +8,7 @@
 #include "app/details/details_pane.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "app/power/power_window.h"
 #include "app/window_dump.h"
 
 #include <QAbstractButton>
@@ -159,7 +160,21 @@ QWidget* ScriptRunner::control(const QString& name) const {
     for (QWidget* widget : help->namedControls())
       if (widget->objectName() == name.mid(helpPrefix.size())) return widget;
   }
+  // The planning window's controls are named "Power.<…>" themselves.
+  if (const PowerWindow* power = window_.powerWindow(); power != nullptr && name.startsWith(QStringLiteral("Power."))) {
+    for (QWidget* widget : power->namedControls())
+      if (widget->objectName() == name) return widget;
+  }
   throw ScriptError(QStringLiteral("unknown control %1").arg(name));
+}
+
+// A person clicks or types into a window, which makes it the active one:
+// "复制结果" then copies that window's results.
+void ScriptRunner::activate(QWidget* target) const {
+  QWidget* window = target->window();
+  if (window == QApplication::activeWindow() || !window->isVisible()) return;
+  window->activateWindow();
+  QApplication::processEvents();
 }
 
 void ScriptRunner::click(const QString& rest) {
@@ -167,6 +182,7 @@ void ScriptRunner::click(const QString& rest) {
   if (qobject_cast<QAbstractButton*>(target) == nullptr && qobject_cast<ClickLabel*>(target) == nullptr)
     throw ScriptError(QStringLiteral("click does not fit %1").arg(rest));
   if (!target->isEnabled()) return;
+  activate(target);
   SendMouse(target, QEvent::MouseButtonPress, Qt::LeftButton);
   SendMouse(target, QEvent::MouseButtonRelease, Qt::NoButton);
 }
@@ -174,12 +190,14 @@ void ScriptRunner::click(const QString& rest) {
 void ScriptRunner::set(const QString& rest) {
   const auto [name, text] = SplitFirst(rest);
   auto* cell = As<QLineEdit>(control(name), "set");
+  activate(cell);
   cell->setText(text);
 }
 
 void ScriptRunner::type(const QString& rest) {
   const auto [name, text] = SplitFirst(rest);
   auto* cell = As<QLineEdit>(control(name), "type");
+  activate(cell);
   FocusAtEnd(cell);
   for (char32_t ch : text.toUcs4()) SendKey(cell, KeyFor(ch), QString::fromUcs4(&ch, 1));
 }
@@ -201,6 +219,7 @@ void ScriptRunner::key(const QString& rest) {
       {u"Ctrl+V", Qt::Key_V, "\x16", Qt::ControlModifier}};
   for (const NamedKey& named : kKeys) {
     if (keyName != QStringView(named.word)) continue;
+    activate(cell);
     cell->setFocus(Qt::OtherFocusReason);
     SendKey(cell, named.code, QString::fromLatin1(named.text), named.modifiers);
     return;
@@ -231,6 +250,7 @@ void ScriptRunner::menu(const QString& caption) {
 void ScriptRunner::dump(const QString& rest) {
   // The details are printed as the user would see them once the pane is done.
   window_.detailsPane().ensureCurrent();
+  if (PowerWindow* power = window_.powerWindow()) power->ensureCurrent();
   const QStringList names = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
   // Only what is named is described, so naming one caption costs little
   // whatever the lists hold.
@@ -309,7 +329,13 @@ void ScriptRunner::drop(const QString& path) {
 void ScriptRunner::grab(const QString& path) {
   // A chart on screen is drawn before the picture is taken.
   window_.detailsPane().ensureCurrent();
-  if (!window_.grab().save(path, "PNG")) throw ScriptError(QStringLiteral("cannot write %1").arg(path));
+  // The planning window is captured while it is the active one.
+  QWidget* shown = &window_;
+  if (PowerWindow* power = window_.powerWindow(); power != nullptr && power->isActiveWindow()) {
+    power->ensureCurrent();
+    shown = power;
+  }
+  if (!shown->grab().save(path, "PNG")) throw ScriptError(QStringLiteral("cannot write %1").arg(path));
 }
 
 

@@ -26,6 +26,7 @@ class ScriptRunner {
  private:
   void execute(const QString& command, const QString& rest);
   QWidget* control(const QString& name) const;
+  void activate(QWidget* target) const;
   void click(const QString& rest);
   void set(const QString& rest);
   void type(const QString& rest);

@@ -7,6 +7,8 @@
 #include "app/details/report_export.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "app/power/power_export.h"
+#include "app/power/power_window.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -43,6 +45,7 @@ QJsonObject DescribeControl(const QWidget* widget) {
     entry[QStringLiteral("text")] = button->text();
     if (widget->objectName().startsWith(QStringLiteral("Command1(")))
       entry[QStringLiteral("bold")] = button->font().bold();
+    if (button->isCheckable()) entry[QStringLiteral("checked")] = button->isChecked();
   } else if (const auto* bar = qobject_cast<const QScrollBar*>(widget)) {
     entry[QStringLiteral("value")] = bar->value();
     entry[QStringLiteral("max")] = bar->maximum();
@@ -79,6 +82,10 @@ QJsonObject DumpControls(const MainWindow& window) {
     controls[QStringLiteral("HelpWindow")] = DescribeWindow(help);
     for (const QWidget* widget : help->namedControls())
       controls[QStringLiteral("HelpWindow.") + widget->objectName()] = DescribeControl(widget);
+  }
+  if (const PowerWindow* power = window.powerWindow()) {
+    controls[QStringLiteral("PowerWindow")] = DescribeWindow(power);
+    for (const QWidget* widget : power->namedControls()) controls[widget->objectName()] = DescribeControl(widget);
   }
   for (const QString& name : {QStringLiteral("List1"), QStringLiteral("List2"), QStringLiteral("List3"),
                               QStringLiteral("List4"), QStringLiteral("List5"), QStringLiteral("List6"),
@@ -118,6 +125,11 @@ std::optional<QJsonObject> DumpControl(const MainWindow& window, const QString& 
       for (const QWidget* widget : help->namedControls())
         if (widget->objectName() == name.mid(prefix.size())) return DescribeControl(widget);
     }
+  }
+  if (const PowerWindow* power = window.powerWindow()) {
+    if (name == u"PowerWindow") return DescribeWindow(power);
+    for (const QWidget* widget : power->namedControls())
+      if (widget->objectName() == name) return DescribeControl(widget);
   }
   return DumpStore(window, name);
 }
@@ -162,7 +174,10 @@ QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop, cons
   QJsonObject detailsJson = ReportJson(details.report());
   detailsJson[QStringLiteral("chart")] = ChartJson(details.chart().model());
   dump[QStringLiteral("details")] = detailsJson;
-  dump[QStringLiteral("clipboard")] = details.hasCopied() ? QGuiApplication::clipboard()->text() : QString();
+  const PowerWindow* power = window.powerWindow();
+  dump[QStringLiteral("power")] = power != nullptr ? QJsonValue(PowerJson(*power)) : QJsonValue(QJsonValue::Null);
+  const bool copied = details.hasCopied() || (power != nullptr && power->hasCopied());
+  dump[QStringLiteral("clipboard")] = copied ? QGuiApplication::clipboard()->text() : QString();
   return dump;
 }
 

@@ -17,6 +17,10 @@ struct WorkPlanning {
   bool findPower = false;  // "mode": "sample_size" or "power"
   int sides = 2;           // 1 or 2
   std::map<std::string, std::string> inputs;
+  // "pilot": the inputs filled from the panel's data, and the sentence's
+  // name for them; empty when the plan was typed.
+  std::vector<std::string> pilotKeys{};
+  std::string pilotSource{};
   friend bool operator==(const WorkPlanning&, const WorkPlanning&) = default;
 };
 

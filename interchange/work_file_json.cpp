@@ -43,6 +43,13 @@ void AppendPlanning(std::string& out, const WorkPlanning& planning) {
   out += planning.findPower ? "\"power\"" : "\"sample_size\"";
   out += ", \"sides\": " + std::to_string(planning.sides) + ", \"inputs\": ";
   AppendNames(out, planning.inputs, "    ");
+  if (!planning.pilotKeys.empty()) {
+    out += ", \"pilot\": {\"keys\": ";
+    AppendArray(out, planning.pilotKeys);
+    out += ", \"source\": ";
+    AppendJsonString(out, planning.pilotSource);
+    out += '}';
+  }
   out += '}';
 }
 
@@ -69,6 +76,7 @@ class WorkParser {
   bool readView();
   bool readSummaries();
   bool readPlanning();
+  bool readPilot(WorkPlanning& planning);
   bool readInt(int& out, int min, int max) {
     std::int64_t value = 0;
     if (!json_.readInteger(value, min, max)) return false;
@@ -189,6 +197,23 @@ bool WorkParser::readView() {
   return !json_.failed();
 }
 
+bool WorkParser::readPilot(WorkPlanning& planning) {
+  if (!json_.beginObject()) return false;
+  std::string key;
+  while (json_.nextMember(key)) {
+    bool ok = true;
+    if (key == "keys") {
+      ok = readTexts(planning.pilotKeys, 64);
+    } else if (key == "source") {
+      ok = json_.readString(planning.pilotSource, 4096);
+    } else {
+      ok = json_.skipValue();
+    }
+    if (!ok) return false;
+  }
+  return !json_.failed();
+}
+
 bool WorkParser::readPlanning() {
   if (!json_.beginObject()) return false;
   WorkPlanning planning;
@@ -204,6 +229,8 @@ bool WorkParser::readPlanning() {
       ok = readInt(planning.sides, 1, 2);
     } else if (key == "inputs") {
       ok = readNames(planning.inputs);
+    } else if (key == "pilot") {
+      ok = readPilot(planning);
     } else {
       ok = json_.skipValue();
     }

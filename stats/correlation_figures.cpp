@@ -235,52 +235,83 @@ void ForEachRank(std::vector<Item>& items, Visit visit) {
   }
 }
 
+// Σ (dy − slope·dx)² over the complete pairs, in long double: for a
+// near-exact fit the residual sum of squares Syy − slope·Sxy is what is left
+// after cancelling nearly all of Syy, so it is summed from the residuals.
+long double ResidualSquares(std::span<const double> x, std::span<const double> y, const PairSums& s,
+                            long double slope) {
+  const std::size_t size = std::min(x.size(), y.size());
+  long double sum = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (!std::isnan(x[i]) && !std::isnan(y[i])) {
+      const long double e = (y[i] - s.meanY) - slope * (x[i] - s.meanX);
+      sum += e * e;
+    }
+  }
+  return sum;
+}
+
+// Below this share of Syy the formula Syy − slope·Sxy has lost too many
+// digits and the residuals are summed instead.
+constexpr long double kNearFit = 1e-4L;
+
 }  // namespace
 
 CorrelationFigures ComputeCorrelationFigures(std::span<const double> x, std::span<const double> y) {
   const PairSums s = CentredPairSums(x, y);
   CorrelationFigures f;
   f.n = static_cast<double>(s.n);
-  if (s.n < 3 || !(s.xx > 0) || !std::isfinite(static_cast<double>(s.xx)) ||
-      !std::isfinite(static_cast<double>(s.yy)) || !std::isfinite(static_cast<double>(s.xy))) {
+  if (s.n < 2 || !std::isfinite(static_cast<double>(s.xx)) || !std::isfinite(static_cast<double>(s.yy)) ||
+      !std::isfinite(static_cast<double>(s.xy))) {
     return f;
   }
   const auto n = static_cast<long double>(s.n);
   const long double df = n - 2;
   f.df = Finite(df);
+  if (!(s.xx > 0)) {
+    return f;
+  }
   const long double slope = s.xy / s.xx;
   const long double intercept = s.meanY - slope * s.meanX;
-  // Residual sum of squares Syy − Sxy²/Sxx; in long double it keeps ~14
-  // digits even when r² is 0.99999.
-  const long double residual = std::max(s.yy - slope * s.xy, 0.0L);
+  f.slope = Finite(slope);
+  f.intercept = Finite(intercept);
+  const bool varyingY = s.yy > 0;
+  if (varyingY) {
+    f.r = Finite(std::clamp(s.xy / std::sqrt(s.xx * s.yy), -1.0L, 1.0L));
+    f.r_squared = Finite(s.xy / s.xx * s.xy / s.yy);
+  }
+  if (df <= 0) {
+    return f;
+  }
+  long double residual = std::max(s.yy - slope * s.xy, 0.0L);
+  if (residual < kNearFit * s.yy) {
+    residual = ResidualSquares(x, y, s, slope);
+  }
   const long double mse = residual / df;
   const long double slopeSe = std::sqrt(mse / s.xx);
   const long double interceptSe = std::sqrt(mse * (1 / n + s.meanX * s.meanX / s.xx));
   const long double tq = figures::T975(*f.df);
-  f.slope = Finite(slope);
   f.slope_se = Finite(slopeSe);
   f.slope_ci_low = Finite(slope - tq * slopeSe);
   f.slope_ci_high = Finite(slope + tq * slopeSe);
-  f.intercept = Finite(intercept);
   f.intercept_se = Finite(interceptSe);
   f.intercept_ci_low = Finite(intercept - tq * interceptSe);
   f.intercept_ci_high = Finite(intercept + tq * interceptSe);
-  if (!(s.yy > 0)) {
+  if (!varyingY || !(residual > 0)) {
     return f;
   }
-  const long double r = std::clamp(s.xy / std::sqrt(s.xx * s.yy), -1.0L, 1.0L);
-  f.r = Finite(r);
-  f.r_squared = Finite(s.xy / s.xx * s.xy / s.yy);
-  if (residual > 0 && std::fabs(r) < 1) {
-    // t = r·√(df/(1 − r²)) = slope / SE(slope), the latter without 1 − r².
-    f.t = Finite(slope / slopeSe);
-    f.p = figures::TwoSidedTP(f.t, *f.df);
-    if (s.n >= 4) {
-      // Fisher z: atanh(r) ± z(0.975)/√(n − 3), back through tanh.
-      const long double z = std::atanh(r), half = figures::Z975() / std::sqrt(n - 3);
-      f.r_ci_low = Finite(std::tanh(z - half));
-      f.r_ci_high = Finite(std::tanh(z + half));
-    }
+  // t = r·√(df/(1 − r²)) = slope / SE(slope), the latter without 1 − r².
+  f.t = Finite(slope / slopeSe);
+  f.p = figures::TwoSidedTP(f.t, *f.df);
+  if (s.n >= 4) {
+    // Fisher z: atanh(r) ± z(0.975)/√(n − 3), back through tanh; atanh|r|
+    // = ln(1 + |r|) − ln(1 − r²)/2 with 1 − r² = residual/Syy, which keeps
+    // its digits when r is within 1e-16 of ±1.
+    const long double absR = std::fabs(s.xy) / std::sqrt(s.xx * s.yy);
+    const long double z = std::copysign(std::log1p(std::min(absR, 1.0L)) - std::log(residual / s.yy) / 2, s.xy);
+    const long double half = figures::Z975() / std::sqrt(n - 3);
+    f.r_ci_low = Finite(std::tanh(z - half));
+    f.r_ci_high = Finite(std::tanh(z + half));
   }
   return f;
 }

@@ -16,10 +16,11 @@ struct CorrelationFigures {
 };
 
 // Figures over the complete pairs (positions where neither value is NaN), in
-// two passes of centred long double sums and without allocating. r and the
-// line need n ≥ 3 with x and y not constant (the line only x); |r| = 1
-// leaves t, P and the Fisher-z interval empty (infinite z), and that
-// interval also needs n ≥ 4. Non-finite inputs leave the figures empty.
+// two passes of centred long double sums and without allocating (a third
+// sums the residuals of a near-exact fit). df = n − 2 from two pairs on; the
+// line needs x not constant, r also y; the standard errors, intervals, t and
+// P need n ≥ 3, t and P a residual > 0 (|r| < 1), and the Fisher-z interval
+// n ≥ 4. Non-finite inputs leave the figures empty.
 CorrelationFigures ComputeCorrelationFigures(std::span<const double> x, std::span<const double> y);
 
 struct SpearmanFigures {

@@ -9,6 +9,7 @@
 #include <boost/math/distributions/normal.hpp>
 #include <boost/math/special_functions/beta.hpp>
 
+#include "stats/conditional_odds_ratio.h"
 #include "stats/fisher_exact.h"
 
 namespace kelvasta {
@@ -67,15 +68,18 @@ bool AnyNegative(const std::array<double, N>& cells) {
 }
 
 // Why these (finite, non-negative) counts cannot enter an exact test.
+// The R x C exact test keeps a table of log-factorials up to the total.
+constexpr double kMaxEnumeratedCount = 1e9;
+
 template <typename Counts>
-CountNote ExactCountNote(const Counts& counts) {
+CountNote ExactCountNote(const Counts& counts, double limit = static_cast<double>(kMaxExactCount)) {
   for (double v : counts) {
     if (v != std::floor(v)) {
       return CountNote::NonWhole;
     }
   }
   for (double v : counts) {
-    if (v > static_cast<double>(kMaxExactCount)) {
+    if (v > limit) {
       return CountNote::TooLarge;
     }
   }
@@ -136,6 +140,14 @@ FourfoldFigures FourfoldUnguarded(const std::array<double, 4>& cells) {
       f.fisher_p = fisher->twoSided;
       f.fisher_p_less = fisher->less;
       f.fisher_p_greater = fisher->greater;
+      const ConditionalOddsRatio odds = ConditionalOddsRatioOf(
+          static_cast<std::uint64_t>(cells[0]), static_cast<std::uint64_t>(cells[1]),
+          static_cast<std::uint64_t>(cells[2]), static_cast<std::uint64_t>(cells[3]));
+      f.conditional_odds_ratio = odds.estimate;
+      f.conditional_odds_ratio_ci_low = odds.ci_low;
+      f.conditional_odds_ratio_ci_high = odds.ci_high;
+    } else {
+      f.note = CountNote::TooLarge;
     }
   }
 
@@ -292,7 +304,7 @@ RxcFigures RxcUnguarded(const std::array<double, 12>& cells) {
   f.share_expected_below_5 = Finite(share);
   f.rule = (minExpected >= 1 && share <= Real{0.2}) ? RxcRule::ChiSquare : RxcRule::FisherExact;
 
-  f.note = ExactCountNote(cells);
+  f.note = ExactCountNote(cells, kMaxEnumeratedCount);
   f.exactPossible = f.note == CountNote::None;
   return f;
 }
@@ -392,7 +404,7 @@ OrdinalFigures OrdinalCountFigures(const std::array<double, 8>& cells) {
 FreemanHaltonResult RxcExact(const std::array<double, 12>& cells, const std::atomic<bool>& cancel) {
   FreemanHaltonResult invalid;
   invalid.p = std::numeric_limits<double>::quiet_NaN();
-  if (ExactCountNote(cells) != CountNote::None) {
+  if (ExactCountNote(cells, kMaxEnumeratedCount) != CountNote::None) {
     return invalid;
   }
   std::array<std::uint64_t, 12> counts{};
@@ -436,6 +448,9 @@ FigureList ListFigures(const FourfoldFigures& f) {
           {"fisher_p", f.fisher_p},
           {"fisher_p_less", f.fisher_p_less},
           {"fisher_p_greater", f.fisher_p_greater},
+          {"conditional_odds_ratio", f.conditional_odds_ratio},
+          {"conditional_odds_ratio_ci_low", f.conditional_odds_ratio_ci_low},
+          {"conditional_odds_ratio_ci_high", f.conditional_odds_ratio_ci_high},
           {"odds_ratio", f.odds_ratio},
           {"odds_ratio_ci_low", f.odds_ratio_ci_low},
           {"odds_ratio_ci_high", f.odds_ratio_ci_high},

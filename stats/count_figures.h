@@ -30,6 +30,9 @@ struct FourfoldFigures {
   std::optional<double> n, min_expected;
   std::optional<double> pearson_chi2, pearson_p, yates_chi2, yates_p;
   std::optional<double> fisher_p, fisher_p_less, fisher_p_greater;
+  // The conditional maximum-likelihood OR and its exact interval, the
+  // estimate consistent with Fisher's test (see ConditionalOddsRatio).
+  std::optional<double> conditional_odds_ratio, conditional_odds_ratio_ci_low, conditional_odds_ratio_ci_high;
   std::optional<double> odds_ratio, odds_ratio_ci_low, odds_ratio_ci_high;
   std::optional<double> relative_risk, relative_risk_ci_low, relative_risk_ci_high;
   std::optional<double> risk_difference, risk_difference_ci_low, risk_difference_ci_high;

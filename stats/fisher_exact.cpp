@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "stats/hypergeometric.h"
+
 namespace kelvasta {
 namespace {
 
@@ -33,27 +35,88 @@ struct Sums {
   double greater = 0;   // scale: observed when a > mode, else mode
 };
 
+// Where the weight exp(LogRelative), beyond the mode, falls kNegligible nats
+// below `level` (or the end of the support), from x in `direction`, in steps
+// that double from one standard deviation.
+double Reach(const Hypergeometric& law, double x, double direction, double level) {
+  double step = std::max(1.0, law.sd());
+  for (;;) {
+    const double next = std::clamp(x + direction * step, law.lo(), law.hi());
+    const bool pastMode = direction * (next - law.mode()) > 0;
+    if (next == x || (pastMode && law.LogRelative(next) < level - kNegligible)) return next;
+    x = next;
+    step *= 2;
+  }
+}
+
+// The same sums as the walk, over the smooth law: each tail is the weight's
+// integral from the observed table (or its mirror) outward.
+FisherExactResult SmoothFisher(const Hypergeometric& law, double x0) {
+  const double observed = law.LogRelative(x0);
+  FisherExactResult out;
+  if (observed <= -kUnderflow) {
+    out.twoSided = 0;
+    (x0 < law.mode() ? out.less : out.greater) = 0;
+    return out;
+  }
+  const auto slope = [&law](long double x) { return law.LogSlope(x); };
+  // Σ exp(LogRelative − ref) over [from, to].
+  const auto sum = [&](double from, double to, double ref) {
+    return SmoothSum([&law, ref](long double x) { return law.LogRelative(x) - ref; }, slope, from, to, law.sd());
+  };
+  const double mode = law.mode();
+  const double total = sum(Reach(law, mode, -1, 0), Reach(law, mode, 1, 0), 0);
+  const double lowRef = x0 < mode ? observed : 0, highRef = x0 > mode ? observed : 0;
+  const double less = sum(Reach(law, x0, -1, lowRef), x0, lowRef);
+  const double greater = sum(x0, Reach(law, x0, 1, highRef), highRef);
+  const auto probability = [&](double scaled, double ref) { return std::min(1.0, std::exp(std::log(scaled) + ref - std::log(total))); };
+  out.less = probability(less, lowRef);
+  out.greater = probability(greater, highRef);
+  if (x0 == mode) {
+    return out;  // every table is at most as probable as the mode
+  }
+  // The first table beyond the mode, on the other side, no more probable
+  // than the observed one (up to the tie tolerance): bisection, the law
+  // falling away from the mode.
+  const double bound = observed + std::log1p(kExactTieTolerance);
+  const double direction = x0 < mode ? 1 : -1;
+  double inside = mode, outside = x0 < mode ? law.hi() : law.lo();
+  if (law.LogRelative(outside) > bound) {
+    out.twoSided = x0 < mode ? out.less : out.greater;
+    return out;
+  }
+  while (std::fabs(outside - inside) > 1) {
+    const double middle = std::floor((inside + outside) / 2);
+    (law.LogRelative(middle) <= bound ? outside : inside) = middle;
+  }
+  const double far = Reach(law, outside, direction, observed);
+  const double mirror = direction > 0 ? sum(outside, far, observed) : sum(far, outside, observed);
+  out.twoSided = probability((x0 < mode ? less : greater) + mirror, observed);
+  return out;
+}
+
 }  // namespace
 
 std::optional<FisherExactResult> FisherExact2x2(std::uint64_t a, std::uint64_t b, std::uint64_t c,
-                                                std::uint64_t d) {
-  if (a > kMaxExactCount || b > kMaxExactCount || c > kMaxExactCount || d > kMaxExactCount) {
+                                                std::uint64_t d, double walkSpread) {
+  if (a > kMaxExactCount || b > kMaxExactCount || c > kMaxExactCount || d > kMaxExactCount ||
+      a + b + c + d > kMaxExactCount) {
     return std::nullopt;
   }
   const auto r1 = static_cast<std::int64_t>(a + b);
   const auto r2 = static_cast<std::int64_t>(c + d);
   const auto c1 = static_cast<std::int64_t>(a + c);
-  const std::int64_t n = r1 + r2;
   const auto x0 = static_cast<std::int64_t>(a);
-  Support s{static_cast<double>(r1), static_cast<double>(r2),
-            static_cast<double>(c1), std::max<std::int64_t>(0, c1 - r2),
-            std::min(r1, c1),        0};
-  // Mode of the hypergeometric law: floor((r1 + 1)(c1 + 1)/(n + 2)); the
-  // product stays below 2^63 under kMaxExactCount.
-  s.mode = std::clamp((r1 + 1) * (c1 + 1) / (n + 2), s.lo, s.hi);
-  if (s.lo == s.hi) {
+  const Hypergeometric law(static_cast<double>(r1), static_cast<double>(r2), static_cast<double>(c1));
+  if (law.lo() == law.hi()) {
     return FisherExactResult{};
   }
+  if (law.sd() > walkSpread) {
+    return SmoothFisher(law, static_cast<double>(x0));
+  }
+  Support s{static_cast<double>(r1), static_cast<double>(r2), static_cast<double>(c1),
+            static_cast<std::int64_t>(law.lo()), static_cast<std::int64_t>(law.hi()),
+            static_cast<std::int64_t>(law.mode())};
 
   // Log probability of the observed table relative to the mode.
   double observed = 0;

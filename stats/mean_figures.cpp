@@ -17,138 +17,15 @@ using figures::Finite;
 using figures::T975;
 using figures::TwoSidedTP;
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// n, mean and centred sum of squares of the items not `missing`.
-struct Centred {
-  std::int64_t n = 0;
-  long double mean = 0;
-  long double squares = 0;  // Σ (v − mean)²
-};
-
-// Items per block of the fast second pass: few enough that a block's double
-// sums lose at most ~1e-13 relatively, many enough that the long double
-// additions across blocks cost nothing.
-constexpr std::size_t kBlock = 4096;
-
-// Deviations whose squares stay this far inside the double range are summed
-// in doubles; others (beyond ~1e150 or below ~1e-100) in long double.
-constexpr double kSmallestFastSquares = 1e-200;
-
-// Σ d² and Σ d with d = v − m0 over the items not `missing`.
-struct Deviations {
-  long double squares = 0;
-  long double offset = 0;
-};
-
-// The fast way: in doubles within blocks of kBlock items (four independent
-// accumulators, branch-free) and in long double across blocks. Nothing when
-// a square leaves the double range or all squares are tiny.
-template <typename Missing, typename Value>
-std::optional<Deviations> BlockDeviations(std::size_t size, Missing missing, Value value, double m0) {
-  Deviations total;
-  for (std::size_t start = 0; start < size; start += kBlock) {
-    const std::size_t end = std::min(size, start + kBlock);
-    std::array<double, 4> squares{}, offsets{};
-    std::size_t i = start;
-    for (; i + 4 <= end; i += 4) {
-      for (std::size_t k = 0; k < 4; ++k) {
-        const double d = missing(i + k) ? 0.0 : static_cast<double>(value(i + k)) - m0;
-        squares[k] += d * d;
-        offsets[k] += d;
-      }
-    }
-    for (; i < end; ++i) {
-      const double d = missing(i) ? 0.0 : static_cast<double>(value(i)) - m0;
-      squares[0] += d * d;
-      offsets[0] += d;
-    }
-    const double blockSquares = (squares[0] + squares[1]) + (squares[2] + squares[3]);
-    if (!std::isfinite(blockSquares)) {
-      return std::nullopt;
-    }
-    total.squares += blockSquares;
-    total.offset += (offsets[0] + offsets[1]) + (offsets[2] + offsets[3]);
-  }
-  if (!(total.squares >= kSmallestFastSquares)) {
-    return std::nullopt;
-  }
-  return total;
-}
-
-// The same wholly in long double, for the rare data beyond the fast range.
-template <typename Missing, typename Value>
-Deviations LongDeviations(std::size_t size, Missing missing, Value value, long double m0) {
-  std::array<long double, 2> squares{}, offsets{};
-  std::size_t i = 0;
-  for (; i + 2 <= size; i += 2) {
-    for (std::size_t k = 0; k < 2; ++k) {
-      const long double d = missing(i + k) ? 0.0L : value(i + k) - m0;
-      squares[k] += d * d;
-      offsets[k] += d;
-    }
-  }
-  if (i < size) {
-    const long double d = missing(i) ? 0.0L : value(i) - m0;
-    squares[0] += d * d;
-    offsets[0] += d;
-  }
-  return {squares[0] + squares[1], offsets[0] + offsets[1]};
-}
-
-// First pass: n and a first mean m0, summed in doubles (in long double only
-// when that overflows): any error of m0 is repaired by the second pass.
-// Second pass: Σ d² and Σ d with d = v − m0; Σ d is n times m0's error, so
-// the mean is m0 + Σd/n and the squares Σd² − (Σd)²/n. Both passes are
-// branch-free with independent accumulators, since a million items must
-// take about a millisecond.
-template <typename Missing, typename Value>
-Centred CentredSums(std::size_t size, Missing missing, Value value) {
-  Centred c;
-  std::array<double, 4> sums{};
-  std::size_t i = 0;
-  for (; i + 4 <= size; i += 4) {
-    for (std::size_t k = 0; k < 4; ++k) {
-      const bool skip = missing(i + k);
-      c.n += skip ? 0 : 1;
-      sums[k] += skip ? 0.0 : static_cast<double>(value(i + k));
-    }
-  }
-  for (; i < size; ++i) {
-    const bool skip = missing(i);
-    c.n += skip ? 0 : 1;
-    sums[0] += skip ? 0.0 : static_cast<double>(value(i));
-  }
-  if (c.n == 0) {
-    return c;
-  }
-  const auto n = static_cast<long double>(c.n);
-  long double m0 = ((sums[0] + sums[1]) + (sums[2] + sums[3])) / n;
-  if (!std::isfinite(m0)) {
-    long double sum = 0;
-    for (std::size_t j = 0; j < size; ++j) {
-      sum += missing(j) ? 0.0L : value(j);
-    }
-    m0 = sum / n;
-  }
-  // The fast pass centres on m0 rounded to a double; the offset repairs that.
-  const auto fastCentre = static_cast<double>(m0);
-  Deviations d;
-  if (const std::optional<Deviations> fast = std::isfinite(fastCentre)
-                                                 ? BlockDeviations(size, missing, value, fastCentre)
-                                                 : std::nullopt) {
-    d = *fast;
-    m0 = fastCentre;
-  } else {
-    d = LongDeviations(size, missing, value, m0);
-  }
-  c.mean = m0 + d.offset / n;
-  c.squares = std::max(d.squares - d.offset * d.offset / n, 0.0L);
-  return c;
-}
-
 bool Usable(const GroupMoments& g) {
   return std::isfinite(g.n) && g.n >= 2 && std::isfinite(g.mean) && std::isfinite(g.sd) && g.sd >= 0;
+}
+
+// A group enters the analysis of variance from one value on: a single value
+// adds nothing within groups, so its SD is not needed.
+bool AnovaUsable(const GroupMoments& g) {
+  return std::isfinite(g.n) && g.n >= 1 && std::isfinite(g.mean) &&
+         (g.n == 1 || (std::isfinite(g.sd) && g.sd >= 0));
 }
 
 std::optional<double> Ratio(long double num, long double den) {
@@ -165,16 +42,6 @@ std::optional<double> Lower(std::optional<double> centre, long double halfWidth)
 
 }  // namespace
 
-GroupMoments ComputeGroupMoments(std::span<const double> values) {
-  const Centred c = CentredSums(
-      values.size(), [values](std::size_t i) { return std::isnan(values[i]); },
-      [values](std::size_t i) { return static_cast<long double>(values[i]); });
-  const std::optional<double> mean = c.n > 0 ? Finite(c.mean) : std::nullopt;
-  const std::optional<double> sd =
-      mean && c.n > 1 ? Finite(std::sqrt(c.squares / static_cast<long double>(c.n - 1))) : std::nullopt;
-  return {static_cast<double>(c.n), mean.value_or(kNaN), sd.value_or(kNaN)};
-}
-
 TwoSampleFigures ComputeTwoSampleFigures(const GroupMoments& first, const GroupMoments& second) {
   TwoSampleFigures f;
   f.n1 = Finite(first.n);
@@ -184,12 +51,12 @@ TwoSampleFigures ComputeTwoSampleFigures(const GroupMoments& first, const GroupM
   f.sd1 = Finite(first.sd);
   f.sd2 = Finite(second.sd);
   if (f.mean1 && f.mean2) {
-    f.mean_difference = Finite(static_cast<long double>(first.mean) - second.mean);
+    f.mean_difference = Finite(MeanDifference(first, second));
   }
   if (!Usable(first) || !Usable(second) || !f.mean_difference) {
     return f;
   }
-  const long double n1 = first.n, n2 = second.n, diff = *f.mean_difference;
+  const long double n1 = first.n, n2 = second.n, diff = MeanDifference(first, second);
   const long double v1 = static_cast<long double>(first.sd) * first.sd;
   const long double v2 = static_cast<long double>(second.sd) * second.sd;
 
@@ -264,31 +131,27 @@ FigureList ListFigures(const TwoSampleFigures& f) {
 }
 
 PairedTFigures ComputePairedTFigures(std::span<const double> first, std::span<const double> second) {
-  const std::size_t size = std::min(first.size(), second.size());
-  // The difference of two doubles is exact or nearly so in long double.
-  const Centred c = CentredSums(
-      size, [first, second](std::size_t i) { return std::isnan(first[i]) || std::isnan(second[i]); },
-      [first, second](std::size_t i) { return static_cast<long double>(first[i]) - second[i]; });
+  const GroupMoments d = ComputeDifferenceMoments(first, second);
   PairedTFigures f;
-  f.n = static_cast<double>(c.n);
-  if (c.n == 0) {
+  f.n = d.n;
+  if (d.n == 0) {
     return f;
   }
-  f.mean_difference = Finite(c.mean);
-  if (c.n < 2 || !f.mean_difference) {
+  f.mean_difference = Finite(d.mean);
+  if (d.n < 2 || !f.mean_difference) {
     return f;
   }
-  const auto n = static_cast<long double>(c.n);
-  const long double sd = std::sqrt(c.squares / (n - 1));
+  const long double n = d.n, mean = d.mean + d.excess;
+  const long double sd = d.sd;
   const long double se = sd / std::sqrt(n);
   f.sd_difference = Finite(sd);
   f.df = Finite(n - 1);
-  f.t = Ratio(c.mean, se);
+  f.t = Ratio(mean, se);
   f.p = TwoSidedTP(f.t, *f.df);
   const long double half = T975(*f.df) * se;
   f.ci_low = Lower(f.mean_difference, half);
   f.ci_high = Upper(f.mean_difference, half);
-  f.cohens_dz = Ratio(c.mean, sd);
+  f.cohens_dz = Ratio(mean, sd);
   return f;
 }
 
@@ -307,17 +170,17 @@ constexpr std::array<std::array<int, 2>, 3> kPairs{{{0, 1}, {0, 2}, {1, 2}}};
 // λ = Σ(1 − w/W)²/(n − 1), F = A/(1 + 2(k−2)λ/(k²−1)), df2 = (k²−1)/(3λ).
 void WelchAnova(const std::array<GroupMoments, 3>& g, AnovaFigures& f) {
   constexpr long double k = 3;
-  std::array<long double, 3> w{};
+  std::array<long double, 3> w{}, fromFirst{};  // weights; mean − mean of group 1
   long double total = 0, shifted = 0;
   for (std::size_t i = 0; i < 3; ++i) {
     w[i] = g[i].n / (static_cast<long double>(g[i].sd) * g[i].sd);
+    fromFirst[i] = MeanDifference(g[i], g[0]);
     total += w[i];
-    shifted += w[i] * (static_cast<long double>(g[i].mean) - g[0].mean);
+    shifted += w[i] * fromFirst[i];
   }
-  const long double weightedMean = g[0].mean + shifted / total;
   long double a = 0, lambda = 0;
   for (std::size_t i = 0; i < 3; ++i) {
-    const long double d = g[i].mean - weightedMean;
+    const long double d = fromFirst[i] - shifted / total;
     a += w[i] * d * d;
     lambda += (1 - w[i] / total) * (1 - w[i] / total) / (g[i].n - 1);
   }
@@ -350,27 +213,27 @@ AnovaFigures ComputeAnovaFigures(const std::array<GroupMoments, 3>& g) {
   f.n = Finite(static_cast<long double>(g[0].n) + g[1].n + g[2].n);
   for (std::size_t p = 0; p < 3; ++p) {
     const GroupMoments &a = g[kPairs[p][0]], &b = g[kPairs[p][1]];
-    f.pairs[p].diff = std::isfinite(a.mean) && std::isfinite(b.mean)
-                          ? Finite(static_cast<long double>(a.mean) - b.mean)
-                          : std::nullopt;
+    f.pairs[p].diff =
+        std::isfinite(a.mean) && std::isfinite(b.mean) ? Finite(MeanDifference(a, b)) : std::nullopt;
   }
-  if (!f.n || !std::all_of(g.begin(), g.end(), Usable)) {
+  if (!f.n || !std::all_of(g.begin(), g.end(), AnovaUsable)) {
     return f;
   }
   const long double total = *f.n;
+  std::array<long double, 3> fromFirst{};  // mean − mean of group 1
   long double weighted = 0;
-  for (const GroupMoments& group : g) {
-    weighted += group.n * (static_cast<long double>(group.mean) - g[0].mean);
+  for (std::size_t i = 0; i < 3; ++i) {
+    fromFirst[i] = MeanDifference(g[i], g[0]);
+    weighted += g[i].n * fromFirst[i];
   }
-  const long double grandMean = g[0].mean + weighted / total;
   long double between = 0, within = 0;
-  for (const GroupMoments& group : g) {
-    const long double d = group.mean - grandMean;
-    between += group.n * d * d;
-    within += (group.n - 1) * static_cast<long double>(group.sd) * group.sd;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const long double d = fromFirst[i] - weighted / total;
+    between += g[i].n * d * d;
+    within += g[i].n == 1 ? 0 : (g[i].n - 1) * static_cast<long double>(g[i].sd) * g[i].sd;
   }
   const long double dfWithin = total - 3;
-  const long double msWithin = within / dfWithin;
+  const long double msWithin = dfWithin > 0 ? within / dfWithin : std::numeric_limits<long double>::quiet_NaN();
   f.ss_between = Finite(between);
   f.ss_within = Finite(within);
   f.ss_total = Finite(between + within);
@@ -383,9 +246,12 @@ AnovaFigures ComputeAnovaFigures(const std::array<GroupMoments, 3>& g) {
   f.eta_squared = Ratio(between, between + within);
   f.omega_squared = Ratio(between - 2 * msWithin, between + within + msWithin);
 
-  if (std::all_of(g.begin(), g.end(), [](const GroupMoments& group) { return group.sd > 0; })) {
+  if (std::all_of(g.begin(), g.end(), [](const GroupMoments& group) { return group.n >= 2 && group.sd > 0; })) {
     WelchAnova(g, f);
     Bartlett(g, msWithin, dfWithin, f);
+  }
+  if (!f.ms_within) {
+    return f;
   }
 
   // Tukey–Kramer: q = |diff| / √(MSw/2 · (1/ni + 1/nj)) on the studentized

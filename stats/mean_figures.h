@@ -5,23 +5,9 @@
 #include <span>
 
 #include "stats/figures.h"
+#include "stats/group_moments.h"
 
 namespace kelvasta {
-
-// Count, mean and standard deviation of one group. n need not be whole when
-// the user typed it; sd is NaN when it is not defined (n < 2).
-struct GroupMoments {
-  double n = 0;
-  double mean = 0;
-  double sd = 0;
-};
-
-// The moments of raw values; NaN items are missing and skipped. Two passes
-// in long double: a sum for a first mean, then the centred squares with the
-// exact correction for that mean's error, so a large common part (1e6 +
-// small values) and tiny or huge spreads keep ~1e-12 relative precision.
-// n = 0 gives mean and sd NaN; n = 1 gives sd NaN; infinities give NaN.
-GroupMoments ComputeGroupMoments(std::span<const double> values);
 
 enum class TwoSampleTest { kNone, kPooled, kWelch };
 
@@ -80,10 +66,12 @@ struct AnovaFigures {
 };
 
 // One-way analysis of variance of three groups from their moments. Every
-// group needs n ≥ 2 and finite moments, or only n and the differences are
-// given; a zero within-groups variance leaves F, the P values and the Tukey
-// and LSD figures empty, and Welch's F and Bartlett's test need every SD > 0.
-// Tukey–Kramer uses the studentized range for 3 means and df_within.
+// group needs at least one value (a single value adds nothing within
+// groups) and finite moments, or only n and the differences are given; no
+// within-groups df or variance leaves F, the P values and the Tukey and LSD
+// figures empty, and Welch's F and Bartlett's test need every group to have
+// n ≥ 2 and SD > 0. Tukey–Kramer uses the studentized range for 3 means and
+// df_within. Differences of means keep the groups' excesses.
 AnovaFigures ComputeAnovaFigures(const std::array<GroupMoments, 3>& groups);
 
 // Keys n ... bartlett_p, then diff_ij ... bonferroni_p_ij for 12, 13, 23.

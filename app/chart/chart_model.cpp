@@ -137,6 +137,7 @@ QString ChartKindName(ChartKind kind) {
     case ChartKind::Scatter: return QStringLiteral("scatter");
     case ChartKind::Rates: return QStringLiteral("rates");
     case ChartKind::StackedPercent: return QStringLiteral("stacked_percent");
+    case ChartKind::PowerCurve: return QStringLiteral("power_curve");
     case ChartKind::None: break;
   }
   return QStringLiteral("none");

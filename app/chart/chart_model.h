@@ -18,7 +18,7 @@ namespace kelvasta {
 // series in data coordinates, with axis titles and category labels. Built by
 // the pure functions below from the window's numbers; ChartView draws it.
 
-enum class ChartKind { None, GroupMeans, PairedDifferences, Scatter, Rates, StackedPercent };
+enum class ChartKind { None, GroupMeans, PairedDifferences, Scatter, Rates, StackedPercent, PowerCurve };
 
 // Which interval the mean charts draw around each mean.
 enum class ErrorBarKind { Sd, Ci95 };
@@ -74,7 +74,7 @@ struct ChartModel {
 };
 
 // The kind's name in the automation dump: "none", "group_means",
-// "paired_differences", "scatter", "rates", "stacked_percent".
+// "paired_differences", "scatter", "rates", "stacked_percent", "power_curve".
 QString ChartKindName(ChartKind kind);
 
 // The automation dump's `chart`: kind, the first panel's x_title and

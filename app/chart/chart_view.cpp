@@ -489,7 +489,11 @@ bool SaveChart(const ChartModel& model, const QString& path, const ChartFileOpti
   if (!(sizeCm.width() >= kChartMinCm && sizeCm.width() <= kChartMaxCm && sizeCm.height() >= kChartMinCm &&
         sizeCm.height() <= kChartMaxCm && options.dpi >= kChartMinDpi && options.dpi <= kChartMaxDpi))
     return false;
-  const QString suffix = QFileInfo(path).suffix().toLower();
+  // A folder, named pipe or device is never written: opening a pipe for
+  // writing would wait for a reader.
+  const QFileInfo target(path);
+  if (target.exists() && !target.isFile()) return false;
+  const QString suffix = target.suffix().toLower();
   const QString title = options.title.isEmpty() ? QStringLiteral("Kelvasta") : options.title;
   if (suffix == u"png") {
     // At most 100 million pixels (400 MB while drawn).

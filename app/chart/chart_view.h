@@ -62,7 +62,8 @@ struct ChartFileOptions {
 // Saves the chart: PNG at the options' dpi, SVG or PDF (vector, exactly
 // the size asked, the title in the document), by the extension of `path`
 // (case ignored). False when the extension is none of these, the size or
-// dpi is out of range, or the file cannot be written.
+// dpi is out of range, the path names something other than a regular file,
+// or the file cannot be written.
 bool SaveChart(const ChartModel& model, const QString& path, const ChartFileOptions& options = {});
 
 // The SVG text as QSvgGenerator wrote it, with the page size given exactly

@@ -4,6 +4,7 @@
 #include "app/controls.h"
 #include "app/details/count_reports_parts.h"
 #include "app/details/figure_text.h"
+#include "app/details/panel_difference.h"
 #include "app/details/report_builders.h"
 #include "app/main_window.h"
 
@@ -63,10 +64,30 @@ void AddChiSquareCaptions(DetailsReport& report, const Controls& c, int statisti
   AddCaption(report.captions, CaptionLabel(c.Label5(verdictCaption)), c.Label5(verdict));
 }
 
+const QString kFourfoldZeroTotal = QStringLiteral("某行或某列合计为0，不能计算χ²及确切概率");
+const QString kPairedZeroTotal = QStringLiteral("某行或某列合计为0，不能计算确切概率");
+
+// Why the chosen exact test gave way to a chi-square, as the sentence's
+// opening clause: "存在非整数频数，不能计算确切概率，改用校正χ²检验：".
+QString FallbackClause(CountNote note, const QString& test) {
+  return NoteText(note, QString()) + QStringLiteral("，改用%1：").arg(test);
+}
+
 QString FourfoldSentence(const FourfoldFigures& f) {
+  FourfoldRule rule = f.rule;
+  QString lead;
+  if (rule == FourfoldRule::FisherExact && !f.fisher_p && f.pearson_p &&
+      (f.note == CountNote::NonWhole || f.note == CountNote::TooLarge)) {
+    // No exact P for these counts: the chi-square the panel would use.
+    rule = f.min_expected && *f.min_expected >= 5 ? FourfoldRule::PearsonChiSquare : FourfoldRule::YatesChiSquare;
+    lead = FallbackClause(f.note, rule == FourfoldRule::PearsonChiSquare ? QStringLiteral("χ²检验")
+                                                                         : QStringLiteral("校正χ²检验"));
+  }
   std::optional<double> p;
   QString test;
-  switch (f.rule) {
+  QString estimate =
+      EstimateClause(QStringLiteral("OR"), f.odds_ratio, f.odds_ratio_ci_low, f.odds_ratio_ci_high);
+  switch (rule) {
     case FourfoldRule::PearsonChiSquare:
       p = f.pearson_p;
       test = QStringLiteral("χ² = %1，ν = 1，").arg(FigureText(f.pearson_chi2));
@@ -78,32 +99,42 @@ QString FourfoldSentence(const FourfoldFigures& f) {
     case FourfoldRule::FisherExact:
       p = f.fisher_p;
       test = QStringLiteral("Fisher确切概率法，");
+      // Beside Fisher's P the interval consistent with it.
+      estimate = EstimateClause(QStringLiteral("条件最大似然OR"), f.conditional_odds_ratio,
+                                f.conditional_odds_ratio_ci_low, f.conditional_odds_ratio_ci_high);
       break;
   }
-  if (!p) return QString();
-  return QStringLiteral("两组率%1（%2%3）%4。")
-      .arg(Verdict(*p), test, PClause(*p),
-           EstimateClause(QStringLiteral("OR"), f.odds_ratio, f.odds_ratio_ci_low, f.odds_ratio_ci_high));
+  if (!p) return WhyNoTest(f.note, kFourfoldZeroTotal);
+  return QStringLiteral("%1两组率%2（%3%4）%5。").arg(lead, Verdict(*p), test, PClause(*p), estimate);
 }
 
 QString PairedSentence(const PairedFourfoldFigures& f) {
   std::optional<double> p;
-  QString test;
-  if (f.rule == PairedRule::ExactBinomial) {
+  QString test, lead;
+  if (f.rule == PairedRule::ExactBinomial && f.mcnemar_exact_p) {
     p = f.mcnemar_exact_p;
     test = QStringLiteral("McNemar确切概率法，");
+  } else if (f.rule == PairedRule::ExactBinomial) {
+    // No exact P for these counts: the corrected chi-square, as the panel
+    // uses below 40 discordant pairs.
+    p = f.mcnemar_cc_p;
+    lead = FallbackClause(f.note, QStringLiteral("校正McNemar检验"));
+    test = QStringLiteral("校正χ² = %1，ν = 1，").arg(FigureText(f.mcnemar_cc_chi2));
   } else {
     p = f.mcnemar_p;
     test = QStringLiteral("McNemar检验，χ² = %1，ν = 1，").arg(FigureText(f.mcnemar_chi2));
   }
-  if (!p) return QString();
+  if (!p) {
+    if (f.note == CountNote::None) return QStringLiteral("没有不一致的对子（b + c = 0），不能进行McNemar检验。");
+    return WhyNoTest(f.note, kPairedZeroTotal);
+  }
   // The discordant ratio measures the difference tested; kappa stands in
   // when the ratio has no value (no pair changed the other way).
   QString estimate = EstimateClause(QStringLiteral("不一致对比值"), f.discordant_ratio, f.discordant_ratio_ci_low,
                                     f.discordant_ratio_ci_high);
   if (estimate.isEmpty())
     estimate = EstimateClause(QStringLiteral("Kappa"), f.kappa, f.kappa_ci_low, f.kappa_ci_high);
-  return QStringLiteral("治疗前后阳性率%1（%2%3）%4。").arg(Verdict(*p), test, PClause(*p), estimate);
+  return QStringLiteral("%1治疗前后阳性率%2（%3%4）%5。").arg(lead, Verdict(*p), test, PClause(*p), estimate);
 }
 
 }  // namespace
@@ -134,13 +165,25 @@ DetailsBuild BuildFourfoldReport(const MainWindow& window) {
       Heading(QStringLiteral("效应量")),
       Row(QStringLiteral("比值比(OR)"), FigureText(f.odds_ratio)),
       Row(QStringLiteral("OR的") + ci, IntervalText(f.odds_ratio_ci_low, f.odds_ratio_ci_high)),
+      Row(QStringLiteral("条件最大似然OR"), FigureText(f.conditional_odds_ratio)),
+      Row(QStringLiteral("条件OR的确切") + ci,
+          IntervalText(f.conditional_odds_ratio_ci_low, f.conditional_odds_ratio_ci_high)),
       Row(QStringLiteral("相对危险度(RR)"), FigureText(f.relative_risk)),
       Row(QStringLiteral("RR的") + ci, IntervalText(f.relative_risk_ci_low, f.relative_risk_ci_high)),
       Row(QStringLiteral("率差(RD)"), FigureText(f.risk_difference)),
       Row(QStringLiteral("率差的") + ci, IntervalText(f.risk_difference_ci_low, f.risk_difference_ci_high)),
   };
-  AddNote(report.rows, f.note, QStringLiteral("某行或某列合计为0，不能计算χ²及确切概率"));
   report.sentence = FourfoldSentence(f);
+  // The panel's formula: Pearson when every expected count reaches 5.
+  const bool panelPearson = f.min_expected && *f.min_expected >= 5;
+  const std::optional<double> sentenceP = f.rule == FourfoldRule::PearsonChiSquare ? f.pearson_p
+                                          : f.rule == FourfoldRule::YatesChiSquare ? f.yates_p
+                                                                                   : f.fisher_p;
+  AddPanelDifference(report.rows, {QStringLiteral("χ²"), c.Label20(6)->text(), c.Label5(21)->text(),
+                                   panelPearson ? f.pearson_chi2 : f.yates_chi2, sentenceP,
+                                   QStringLiteral("面板按取整的例数n计算"),
+                                   QStringLiteral("面板以界值3.84判断，χ²(0.05)确切为3.8415")});
+  AddNote(report.rows, f.note, kFourfoldZeroTotal);
 
   AddCountGrid(report, c, false);
   for (int k = 1; k <= 4; ++k) AddCaption(report.captions, CaptionLabel(c.Label19(k)), c.Label20(k));
@@ -152,7 +195,8 @@ DetailsBuild BuildFourfoldReport(const MainWindow& window) {
 DetailsBuild BuildPairedFourfoldReport(const MainWindow& window) {
   const Controls& c = window.controls();
   if (AllBlank(c.Text11, 4)) return TableReport(window);
-  const PairedFourfoldFigures f = PairedFourfoldCountFigures(StrictCounts(c.Text11));
+  const std::array<double, 4> cells = StrictCounts(c.Text11);
+  const PairedFourfoldFigures f = PairedFourfoldCountFigures(cells);
 
   DetailsReport report = TableReport(window);
   report.figures = ListFigures(f);
@@ -160,11 +204,17 @@ DetailsBuild BuildPairedFourfoldReport(const MainWindow& window) {
   report.rows = {
       Row(QStringLiteral("总对子数(n)"), DfText(f.n)),
       Heading(QStringLiteral("McNemar检验")),
-      Row(QStringLiteral("χ²"), FigureText(f.mcnemar_chi2)),
-      Row(QStringLiteral("ν"), f.mcnemar_chi2 ? kOneDf : MissingText()),
-      Row(QStringLiteral("P值"), PText(f.mcnemar_p)),
-      Row(QStringLiteral("校正χ²"), FigureText(f.mcnemar_cc_chi2)),
-      Row(QStringLiteral("校正P值"), PText(f.mcnemar_cc_p)),
+  };
+  // First the chi-square the panel shows: corrected below 40 discordant pairs.
+  const std::vector<DetailsRow> plain{Row(QStringLiteral("χ²"), FigureText(f.mcnemar_chi2)),
+                                      Row(QStringLiteral("ν"), f.mcnemar_chi2 ? kOneDf : MissingText()),
+                                      Row(QStringLiteral("P值"), PText(f.mcnemar_p))};
+  const std::vector<DetailsRow> corrected{Row(QStringLiteral("校正χ²"), FigureText(f.mcnemar_cc_chi2)),
+                                          Row(QStringLiteral("校正P值"), PText(f.mcnemar_cc_p))};
+  const bool panelCorrects = !(cells[1] + cells[2] >= 40);
+  for (const auto* part : panelCorrects ? std::array{&corrected, &plain} : std::array{&plain, &corrected})
+    report.rows.insert(report.rows.end(), part->begin(), part->end());
+  const std::vector<DetailsRow> rest{
       Heading(QStringLiteral("确切概率法(二项分布)")),
       Row(QStringLiteral("双侧P值"), PText(f.mcnemar_exact_p)),
       Row(QStringLiteral("mid-P值"), PText(f.mcnemar_mid_p)),
@@ -175,8 +225,17 @@ DetailsBuild BuildPairedFourfoldReport(const MainWindow& window) {
       Row(QStringLiteral("κ"), FigureText(f.kappa)),
       Row(QStringLiteral("κ的") + ci, IntervalText(f.kappa_ci_low, f.kappa_ci_high)),
   };
-  AddNote(report.rows, f.note, QStringLiteral("某行或某列合计为0，不能计算确切概率"));
+  report.rows.insert(report.rows.end(), rest.begin(), rest.end());
   report.sentence = PairedSentence(f);
+  const std::optional<double> sentenceP =
+      f.rule == PairedRule::McNemarChiSquare ? f.mcnemar_p : f.mcnemar_exact_p ? f.mcnemar_exact_p : f.mcnemar_cc_p;
+  AddPanelDifference(report.rows,
+                     {QStringLiteral("χ²"), c.Label20(7)->text(), c.Label5(23)->text(),
+                      panelCorrects ? f.mcnemar_cc_chi2 : f.mcnemar_chi2, sentenceP,
+                      QStringLiteral("面板的校正式在|b − c| < 1时仍减去1"),
+                      panelCorrects ? QStringLiteral("面板采用校正χ²近似，本栏为二项分布确切概率")
+                                    : QStringLiteral("面板以界值3.84判断，χ²(0.05)确切为3.8415")});
+  AddNote(report.rows, f.note, kPairedZeroTotal);
 
   AddCountGrid(report, c, true);
   AddCaption(report.captions, CaptionLabel(c.Label19(0)), c.Label20(8));

@@ -56,6 +56,11 @@ QString NoteText(CountNote note, const QString& zeroTotal) {
   return QString();
 }
 
+QString WhyNoTest(CountNote note, const QString& zeroTotal) {
+  const QString text = NoteText(note, zeroTotal);
+  return (text.isEmpty() ? QStringLiteral("不能进行检验") : text) + QStringLiteral("。");
+}
+
 void AddNote(std::vector<DetailsRow>& rows, CountNote note, const QString& zeroTotal) {
   const QString text = NoteText(note, zeroTotal);
   if (!text.isEmpty()) rows.push_back(Row(QStringLiteral("注"), text));

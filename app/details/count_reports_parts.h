@@ -48,6 +48,9 @@ DetailsReport TableReport(const MainWindow& window);
 // Why figures are missing, for a note row; `zeroTotal` is the test's own
 // wording of CountNote::ZeroTotal. Empty for CountNote::None.
 QString NoteText(CountNote note, const QString& zeroTotal);
+// The sentence when no test can be given: the note as one sentence
+// ("某行或某列合计为0，不能计算χ²及确切概率。"), or "不能进行检验。".
+QString WhyNoTest(CountNote note, const QString& zeroTotal);
 // Appends the note row "注" when there is a note.
 void AddNote(std::vector<DetailsRow>& rows, CountNote note, const QString& zeroTotal);
 

@@ -4,7 +4,10 @@
 #include "app/controls.h"
 #include "app/details/count_reports_parts.h"
 #include "app/details/figure_text.h"
+#include "app/details/panel_difference.h"
 #include "app/main_window.h"
+
+#include <cmath>
 
 namespace kelvasta {
 
@@ -22,23 +25,31 @@ constexpr std::array<int, kRxcColumns> kRxcColumnTotals{5, 6, 7, 8};
 constexpr int kRxcGrandTotal = 20;
 
 
-QString RxcSentence(const RxcFigures& f) {
+const QString kRxcZeroTotal = QStringLiteral("合计大于0的行或列不足2个，不能计算");
+
+// `pending`: the exact test still runs, and the sentence waits for it.
+QString RxcSentence(const RxcFigures& f, bool pending) {
   std::optional<double> p;
-  QString test;
-  if (f.rule == RxcRule::ChiSquare) {
+  QString test, lead;
+  const bool noExact = !pending && !f.fisher_p &&
+                       (f.note == CountNote::NonWhole || f.note == CountNote::TooLarge ||
+                        f.note == CountNote::TooManyTables);
+  if (f.rule == RxcRule::ChiSquare || noExact) {
     p = f.p;
     test = QStringLiteral("χ² = %1，ν = %2，").arg(FigureText(f.chi2), DfText(f.df));
+    if (f.rule != RxcRule::ChiSquare) lead = NoteText(f.note, kRxcZeroTotal) + QStringLiteral("，改用χ²检验：");
   } else {
     p = f.fisher_p;
     test = QStringLiteral("Fisher确切概率法，");
   }
-  if (!p) return QString();
-  return QStringLiteral("各组率%1（%2%3）%4。")
-      .arg(Verdict(*p), test, PClause(*p), EstimateClause(QStringLiteral("Cramér's V"), f.cramers_v, {}, {}));
+  if (!p) return pending || f.note == CountNote::Cancelled ? QString() : WhyNoTest(f.note, kRxcZeroTotal);
+  return QStringLiteral("%1各组率%2（%3%4）%5。")
+      .arg(lead, Verdict(*p), test, PClause(*p),
+           EstimateClause(QStringLiteral("Cramér's V"), f.cramers_v, {}, {}));
 }
 
 // The figures, rows and sentence of `f`; `pending` while the exact test runs.
-void FillRxc(DetailsReport& report, const RxcFigures& f, bool pending) {
+void FillRxc(DetailsReport& report, const RxcFigures& f, bool pending, PanelComparison panel) {
   report.figures = ListFigures(f);
   report.rows = {
       Row(QStringLiteral("总例数(n)"), DfText(f.n)),
@@ -53,12 +64,18 @@ void FillRxc(DetailsReport& report, const RxcFigures& f, bool pending) {
       Heading(QStringLiteral("Fisher确切概率法(Freeman-Halton)")),
       Row(QStringLiteral("P值"), pending ? kPending : PText(f.fisher_p)),
   };
-  AddNote(report.rows, f.note, QStringLiteral("合计大于0的行或列不足2个，不能计算"));
-  report.sentence = RxcSentence(f);
+  report.sentence = RxcSentence(f, pending);
+  panel.pane = f.chi2;
+  panel.paneP = f.rule == RxcRule::ChiSquare ? f.p : f.fisher_p;
+  if (!pending) AddPanelDifference(report.rows, panel);
+  AddNote(report.rows, f.note, kRxcZeroTotal);
 }
 
+const QString kOrdinalZeroTotal = QStringLiteral("某组合计为0，不能作两组比较");
+
 QString OrdinalSentence(const OrdinalFigures& f) {
-  if (!f.p) return QString();
+  if (!f.p && f.note == CountNote::None) return QStringLiteral("全部观察值在同一等级，不能进行秩和检验。");
+  if (!f.p) return WhyNoTest(f.note, kOrdinalZeroTotal);
   return QStringLiteral("两组等级分布%1（Wilcoxon秩和检验，z = %2，%3）%4。")
       .arg(Verdict(*f.p), FigureText(f.z_corrected), PClause(*f.p),
            EstimateClause(QStringLiteral("优势概率"), f.prob_superiority, {}, {}));
@@ -73,7 +90,10 @@ DetailsBuild BuildRxcReport(const MainWindow& window) {
   const RxcFigures f = RxcCountFigures(cells);
 
   DetailsReport report = TableReport(window);
-  FillRxc(report, f, f.exactPossible);
+  const PanelComparison panel{QStringLiteral("χ²"), c.Label20(13)->text(), c.Label5(35)->text(), {}, {},
+                              QStringLiteral("面板按各格的数值计算"),
+                              QStringLiteral("面板以χ²界值表的两位小数界值判断（χ²(0.05) = %1）").arg(c.Label5(37)->text())};
+  FillRxc(report, f, f.exactPossible, panel);
 
   QStringList head{HeadingText(c.Label17(13))};
   for (int column : kRxcColumnHeadings) head.push_back(HeadingText(c.Label17(column)));
@@ -99,12 +119,12 @@ DetailsBuild BuildRxcReport(const MainWindow& window) {
 
   if (!f.exactPossible) return report;
   // Captured by value: the job runs on the worker thread.
-  DetailsJob job = [cells, f](DetailsReport& pending, const std::atomic<bool>& cancel) {
+  DetailsJob job = [cells, f, panel](DetailsReport& pending, const std::atomic<bool>& cancel) {
     const FreemanHaltonResult exact = RxcExact(cells, cancel);
     if (cancel.load()) return;
     RxcFigures done = f;
     SetRxcExact(done, exact);
-    FillRxc(pending, done, false);
+    FillRxc(pending, done, false, panel);
   };
   return DetailsBuild(std::move(report), std::move(job));
 }
@@ -120,10 +140,10 @@ DetailsBuild BuildOrdinalReport(const MainWindow& window) {
   report.figures = ListFigures(f);
   const auto ci = QStringLiteral("95%置信区间");
   report.rows = {
-      Row(group1 + QStringLiteral("例数(n₁)"), DfText(f.n1)),
-      Row(group2 + QStringLiteral("例数(n₂)"), DfText(f.n2)),
+      Row(group1 + QStringLiteral("例数(n₁)"), CountText(f.n1)),
+      Row(group2 + QStringLiteral("例数(n₂)"), CountText(f.n2)),
       Heading(QStringLiteral("Wilcoxon秩和检验(Mann-Whitney U)")),
-      Row(QStringLiteral("U"), FigureText(f.u)),
+      Row(QStringLiteral("U"), CountText(f.u)),
       Row(QStringLiteral("z"), FigureText(f.z)),
       Row(QStringLiteral("校正z"), FigureText(f.z_corrected)),
       Row(QStringLiteral("P值"), PText(f.p)),
@@ -134,8 +154,12 @@ DetailsBuild BuildOrdinalReport(const MainWindow& window) {
       Row(group2 + QStringLiteral("平均Ridit"), FigureText(f.ridit_2)),
       Row(group2 + ci, IntervalText(f.ridit_2_ci_low, f.ridit_2_ci_high)),
   };
-  AddNote(report.rows, f.note, QStringLiteral("某组合计为0，不能作两组比较"));
   report.sentence = OrdinalSentence(f);
+  AddPanelDifference(report.rows, {QStringLiteral("z"), c.Label20(9)->text(), c.Label5(44)->text(),
+                                   f.z_corrected ? std::optional(std::fabs(*f.z_corrected)) : std::nullopt, f.p,
+                                   QStringLiteral("面板按较小一组的秩和计算"),
+                                   QStringLiteral("面板以界值1.96判断，z(0.05)确切为1.95996")});
+  AddNote(report.rows, f.note, kOrdinalZeroTotal);
 
   QStringList head{HeadingText(c.Label17(15))};
   for (int grade = 0; grade < 4; ++grade) head.push_back(HeadingText(c.Label17(16 + grade)));

@@ -18,6 +18,8 @@ QString PText(std::optional<double> p);
 
 // Degrees of freedom: a whole number without decimals, else four decimals.
 QString DfText(std::optional<double> df);
+// A count (n, U): shown as degrees of freedom are ("2330", "2330.5000").
+inline QString CountText(std::optional<double> count) { return DfText(count); }
 
 // A confidence interval "a ~ b"; "—" when either end is missing.
 QString IntervalText(std::optional<double> low, std::optional<double> high);

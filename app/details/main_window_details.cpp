@@ -3,6 +3,7 @@
 #include "app/details/details_pane.h"
 #include "app/kept_settings.h"
 #include "app/main_window.h"
+#include "app/power/power_window.h"
 #include "app/twips.h"
 
 #include <QAction>
@@ -63,6 +64,12 @@ void MainWindow::SetDetailsShown(bool shown) {
   fitWindow();
 }
 
-void MainWindow::CopyResults() { details_->copyToClipboard(); }
+void MainWindow::CopyResults() {
+  if (power_ != nullptr && power_->isActiveWindow()) {
+    power_->copyToClipboard();
+    return;
+  }
+  details_->copyToClipboard();
+}
 
 }  // namespace kelvasta

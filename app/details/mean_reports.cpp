@@ -4,10 +4,12 @@
 #include "app/controls.h"
 #include "app/details/figure_text.h"
 #include "app/details/mean_reports_parts.h"
+#include "app/details/panel_difference.h"
 #include "app/main_window.h"
 #include "entry/value_list.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace kelvasta {
@@ -49,8 +51,16 @@ QString PairedSentence(const PairedTFigures& f) {
            IntervalClause(f.ci_low, f.ci_high));
 }
 
+// The panel's result line and t(0.05), read on the user-interface thread
+// for a report that may be completed on the worker.
+PanelComparison TwoSamplePanel(const Controls& c, bool raw) {
+  return {QStringLiteral("t"), c.Label5(6)->text(), c.Label5(6)->text(), {}, {},
+          raw ? QStringLiteral("面板按四位小数的均数、标准差计算") : QStringLiteral("面板按四位小数读取各格"),
+          QStringLiteral("面板按t界值表的界值判断（t0.05 = %1）").arg(c.Label5(3)->text())};
+}
+
 // The figures, rows and sentence of the two-sample t test.
-void FillTwoSample(DetailsReport& report, const TwoSampleFigures& f) {
+void FillTwoSample(DetailsReport& report, const TwoSampleFigures& f, PanelComparison panel) {
   report.figures = ListFigures(f);
   report.rows = {
       Heading(QStringLiteral("各组")),
@@ -80,11 +90,24 @@ void FillTwoSample(DetailsReport& report, const TwoSampleFigures& f) {
   };
   if (!f.df) report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("每组至少需要2例，且均数、标准差完整")));
   report.sentence = TwoSampleSentence(f);
+  if (f.df && report.sentence.isEmpty()) report.sentence = QStringLiteral("两组标准差均为0，不能计算t值。");
+  if (!f.df) report.sentence = QStringLiteral("每组至少需要2例，且均数、标准差完整，不能进行t检验。");
+  // The panel's pooled t is |t|.
+  if (f.t) panel.pane = std::fabs(*f.t);
+  panel.paneP = f.sentence == TwoSampleTest::kWelch ? f.welch_p : f.p;
+  if (f.sentence == TwoSampleTest::kWelch) panel.verdictReason = QStringLiteral("本栏因方差不齐采用Welch校正t检验");
+  AddPanelDifference(report.rows, panel);
+}
+
+PanelComparison PairedPanel(const Controls& c) {
+  return {QStringLiteral("t"), c.Label5(7)->text(), c.Label5(7)->text(), {}, {},
+          QStringLiteral("面板按四位小数的数值计算"),
+          QStringLiteral("面板按t界值表的界值判断（t0.05 = %1）").arg(c.Label5(10)->text())};
 }
 
 // The figures, rows, sentence and pair count of the paired t test; false
 // (and nothing filled) when there is no pair.
-bool FillPaired(DetailsReport& report, const PairedTFigures& f) {
+bool FillPaired(DetailsReport& report, const PairedTFigures& f, PanelComparison panel) {
   if (!f.n || *f.n == 0) return false;
   report.figures = ListFigures(f);
   report.rows = {
@@ -100,6 +123,12 @@ bool FillPaired(DetailsReport& report, const PairedTFigures& f) {
       Row(QStringLiteral("Cohen's dz"), FigureText(f.cohens_dz)),
   };
   report.sentence = PairedSentence(f);
+  if (report.sentence.isEmpty())
+    report.sentence = f.df ? QStringLiteral("差值的标准差为0，不能计算t值。")
+                           : QStringLiteral("至少需要2对数据，不能进行配对t检验。");
+  if (f.t) panel.pane = std::fabs(*f.t);
+  panel.paneP = f.p;
+  AddPanelDifference(report.rows, panel);
   report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
   return true;
 }
@@ -123,7 +152,8 @@ DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
   report.inputs = SummaryInputs(c.Text4, {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))});
   AddTCaptions(report, c, 3, 4, 5, 2, 6);
   if (!raw) {
-    FillTwoSample(report, ComputeTwoSampleFigures(TypedMoments(c.Text4, 0), TypedMoments(c.Text4, 3)));
+    FillTwoSample(report, ComputeTwoSampleFigures(TypedMoments(c.Text4, 0), TypedMoments(c.Text4, 3)),
+                  TwoSamplePanel(c, false));
     return report;
   }
   const ValueList& list1 = s.List1();
@@ -131,18 +161,19 @@ DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
   if (std::max(list1.count(), list2.count()) <= kWorkerRows) {
     const GroupMoments first = ListMoments(list1), second = ListMoments(list2);
     if (first.n == 0 && second.n == 0) return BareReport(window, report.source);
-    FillTwoSample(report, ComputeTwoSampleFigures(first, second));
+    FillTwoSample(report, ComputeTwoSampleFigures(first, second), TwoSamplePanel(c, true));
     return report;
   }
   // A long list is summed on the worker thread, from its values as they
   // stand: the window may change the list meanwhile. A list whose moments
   // are kept is not sent.
   report.rows = {Row(QStringLiteral("两样本t检验"), kPending)};
-  return DetailsBuild(std::move(report), [one = PendingMoments(list1), two = PendingMoments(list2)](
-                                             DetailsReport& pending, const std::atomic<bool>&) {
+  return DetailsBuild(std::move(report), [one = PendingMoments(list1), two = PendingMoments(list2),
+                                          panel = TwoSamplePanel(c, true)](DetailsReport& pending,
+                                                                             const std::atomic<bool>&) {
     const GroupMoments first = one.moments(), second = two.moments();
     if (first.n > 0 || second.n > 0)
-      FillTwoSample(pending, ComputeTwoSampleFigures(first, second));
+      FillTwoSample(pending, ComputeTwoSampleFigures(first, second), panel);
     else
       ClearToBare(pending);  // nothing but blanks, as for short lists
   });
@@ -159,15 +190,15 @@ DetailsBuild BuildPairedTReport(const MainWindow& window) {
     AddCaption(report.captions, CaptionLabel(c.Label13(caption)), c.Label13(value));
   AddTCaptions(report, c, 10, 9, 8, 11, 7);
   if (std::max(s.List1().count(), s.List2().count()) <= kWorkerRows) {
-    if (!FillPaired(report, ComputePairedTFigures(s.List1().numbers(), s.List2().numbers())))
+    if (!FillPaired(report, ComputePairedTFigures(s.List1().numbers(), s.List2().numbers()), PairedPanel(c)))
       return BareReport(window, report.source);
     return report;
   }
   // Long lists: the pairs are summed on the worker thread.
   report.rows = {Row(QStringLiteral("配对t检验"), kPending)};
-  return DetailsBuild(std::move(report), [x = s.List1().sharedNumbers(), y = s.List2().sharedNumbers()](
-                                             DetailsReport& pending, const std::atomic<bool>&) {
-    if (!FillPaired(pending, ComputePairedTFigures(*x, *y))) ClearToBare(pending);
+  return DetailsBuild(std::move(report), [x = s.List1().sharedNumbers(), y = s.List2().sharedNumbers(),
+                                          panel = PairedPanel(c)](DetailsReport& pending, const std::atomic<bool>&) {
+    if (!FillPaired(pending, ComputePairedTFigures(*x, *y), panel)) ClearToBare(pending);
   });
 }
 

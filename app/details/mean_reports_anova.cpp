@@ -5,6 +5,7 @@
 #include "app/controls.h"
 #include "app/details/figure_text.h"
 #include "app/details/mean_reports_parts.h"
+#include "app/details/panel_difference.h"
 #include "app/main_window.h"
 #include "entry/list_window.h"
 
@@ -66,8 +67,14 @@ QString AnovaSentence(const AnovaFigures& f) {
 
 
 
+PanelComparison AnovaPanel(const Controls& c, bool raw) {
+  return {QStringLiteral("F"), c.Label5(26)->text(), c.Label5(26)->text(), {}, {},
+          raw ? QStringLiteral("面板按四位小数的均数、标准差计算") : QStringLiteral("面板按各格的数值计算"),
+          QStringLiteral("面板按F界值表的界值判断（F0.05 = %1）").arg(c.Label5(29)->text())};
+}
+
 // The figures' rows, the note and the sentence of `report`.
-void FillAnova(DetailsReport& report, const AnovaFigures& f) {
+void FillAnova(DetailsReport& report, const AnovaFigures& f, PanelComparison panel) {
   report.figures = ListFigures(f);
   const QString p = QStringLiteral("P值");
   report.rows = {
@@ -105,9 +112,20 @@ void FillAnova(DetailsReport& report, const AnovaFigures& f) {
     report.rows.push_back(Row(QStringLiteral("LSD P值"), PText(pair.lsd_p)));
     report.rows.push_back(Row(QStringLiteral("Bonferroni P值"), PText(pair.bonferroni_p)));
   }
-  if (!f.df_within)
-    report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("每组至少需要2例，且均数、标准差完整")));
+  if (!f.df_within) {
+    report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("每组至少需要1例，且均数、标准差完整")));
+  } else if (!f.f) {
+    report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("组内自由度或组内变异为0，不能计算F")));
+  } else if (!f.welch_f) {
+    report.rows.push_back(
+        Row(QStringLiteral("注"), QStringLiteral("有一组不足2例或标准差为0，不能作Welch方差分析和Bartlett检验")));
+  }
   report.sentence = AnovaSentence(f);
+  if (report.sentence.isEmpty()) report.sentence = QStringLiteral("不能计算F值，未作方差分析。");
+  panel.pane = f.f;
+  panel.paneP = f.sentence == AnovaTest::kWelchF ? f.welch_p : f.p;
+  if (f.sentence == AnovaTest::kWelchF) panel.verdictReason = QStringLiteral("本栏因方差不齐采用Welch方差分析");
+  AddPanelDifference(report.rows, panel);
 }
 
 // The studentized range takes tens of milliseconds a call at such degrees
@@ -144,23 +162,23 @@ DetailsBuild BuildAnovaReport(const MainWindow& window) {
   if (longLists) {
     report.rows = {Row(QStringLiteral("方差分析"), kPending)};
     return DetailsBuild(report, [pending = std::array{PendingMoments(lists.column(0)), PendingMoments(lists.column(1)),
-                                                      PendingMoments(lists.column(2))}](DetailsReport& late,
-                                                                                        const std::atomic<bool>&) {
+                                                      PendingMoments(lists.column(2))},
+                                 panel = AnovaPanel(c, raw)](DetailsReport& late, const std::atomic<bool>&) {
       const std::array<GroupMoments, 3> moments{pending[0].moments(), pending[1].moments(), pending[2].moments()};
       if (moments[0].n == 0 && moments[1].n == 0 && moments[2].n == 0)
         ClearToBare(late);
       else
-        FillAnova(late, ComputeAnovaFigures(moments));
+        FillAnova(late, ComputeAnovaFigures(moments), panel);
     });
   }
   const double within = groups[0].n + groups[1].n + groups[2].n - 3;
   if (within > kSlowWithinDf) {
     report.rows = {Row(QStringLiteral("两两比较(Tukey)"), kPending)};
-    return DetailsBuild(report, [groups](DetailsReport& pending, const std::atomic<bool>&) {
-      FillAnova(pending, ComputeAnovaFigures(groups));
+    return DetailsBuild(report, [groups, panel = AnovaPanel(c, raw)](DetailsReport& pending, const std::atomic<bool>&) {
+      FillAnova(pending, ComputeAnovaFigures(groups), panel);
     });
   }
-  FillAnova(report, ComputeAnovaFigures(groups));
+  FillAnova(report, ComputeAnovaFigures(groups), AnovaPanel(c, raw));
   return report;
 }
 

@@ -5,6 +5,7 @@
 #include "app/controls.h"
 #include "app/details/figure_text.h"
 #include "app/details/mean_reports_parts.h"
+#include "app/details/panel_difference.h"
 #include "app/main_window.h"
 #include "stats/correlation_figures.h"
 
@@ -30,7 +31,9 @@ QString EquationText(const CorrelationFigures& f) {
 }
 
 QString CorrelationSentence(const CorrelationFigures& f) {
-  if (!f.p || !f.r || !f.t) return QString();
+  if (f.r && f.slope_se && !f.t)
+    return QStringLiteral("两变量之间完全直线相关（r = %1），回归方程为 %2。").arg(FigureText(f.r), EquationText(f));
+  if (!f.p || !f.r || !f.t) return QStringLiteral("至少需要3对数据，且X、Y均不全相同，才能进行相关检验。");
   const QString test = QStringLiteral("r = %1，t = %2，ν = %3，%4")
                            .arg(FigureText(f.r), FigureText(f.t), DfText(f.df), PClause(*f.p));
   if (*f.p >= 0.05) return QStringLiteral("两变量之间线性相关无统计学意义（%1）。").arg(test);
@@ -38,10 +41,25 @@ QString CorrelationSentence(const CorrelationFigures& f) {
       .arg(test, EquationText(f), IntervalText(f.slope_ci_low, f.slope_ci_high));
 }
 
+// Why figures are missing although pairs were typed.
+QStringList CorrelationNotes(const CorrelationFigures& f, const SpearmanFigures& spearman, bool pending) {
+  QStringList notes;
+  if (!f.slope) {
+    notes.push_back(QStringLiteral("至少需要2对数据，且X不全相同"));
+  } else if (!f.slope_se) {
+    notes.push_back(QStringLiteral("仅2对数据（ν = 0），不能计算标准误、t与P值"));
+  } else if (f.r && !f.t) {
+    notes.push_back(QStringLiteral("r = ±1（完全直线相关），t与P值不能计算"));
+  }
+  if (!pending && spearman.rho && std::fabs(*spearman.rho) == 1)
+    notes.push_back(QStringLiteral("rs = ±1（完全等级相关），其P值不能按t近似计算"));
+  return notes;
+}
+
 // Fills figures, rows and sentence; `pending` shows the Spearman rows as
 // still being computed.
 void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const SpearmanFigures& spearman,
-                     bool pending) {
+                     bool pending, PanelComparison panel) {
   report.figures = ListFigures(f, spearman);
   const QString p = QStringLiteral("P值");
   const QString ci = QStringLiteral("95%置信区间");
@@ -66,9 +84,17 @@ void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const S
       Row(QStringLiteral("rs"), pending ? kPending : FigureText(spearman.rho)),
       Row(p, pending ? kPending : PText(spearman.p)),
   };
-  if (!f.slope)
-    report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("至少需要3对数据，且X不全相同")));
+  for (const QString& note : CorrelationNotes(f, spearman, pending)) report.rows.push_back(Row(QStringLiteral("注"), note));
   report.sentence = CorrelationSentence(f);
+  if (f.t) panel.pane = std::fabs(*f.t);
+  panel.paneP = f.p;
+  AddPanelDifference(report.rows, panel);
+}
+
+PanelComparison CorrelationPanel(const Controls& c) {
+  return {QStringLiteral("tr"), c.Label13(12)->text(), c.Label5(16)->text(), {}, {},
+          QStringLiteral("面板按四位小数的r计算tr"),
+          QStringLiteral("面板按t界值表的界值判断（t0.05 = %1）").arg(c.Label5(13)->text())};
 }
 
 
@@ -94,18 +120,18 @@ void AddInputsAndCaptions(DetailsReport& report, const Controls& c) {
 // The figures, then (from 3 pairs on) Spearman's, into `report`; false when
 // cancelled.
 bool CompleteCorrelation(DetailsReport& report, const std::vector<double>& x, const std::vector<double>& y,
-                         const std::atomic<bool>& cancel) {
+                         const std::atomic<bool>& cancel, const PanelComparison& panel) {
   const CorrelationFigures f = ComputeCorrelationFigures(x, y);
   report.rows.clear();
   if (!f.n || *f.n == 0) return true;
   report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
   if (*f.n < 3) {
-    FillCorrelation(report, f, {}, false);
+    FillCorrelation(report, f, {}, false, panel);
     return true;
   }
   const SpearmanResult spearman = ComputeSpearman(x, y, cancel);
   if (spearman.status == SpearmanStatus::kCancelled) return false;
-  FillCorrelation(report, f, spearman.figures, false);
+  FillCorrelation(report, f, spearman.figures, false, panel);
   return true;
 }
 
@@ -120,8 +146,9 @@ DetailsBuild BuildCorrelationReport(const MainWindow& window) {
     report.rows = {Row(QStringLiteral("相关与回归"), kPending)};
     auto x = s.List1().sharedNumbers();
     auto y = s.List2().sharedNumbers();
-    return DetailsBuild(std::move(report), [x, y](DetailsReport& pending, const std::atomic<bool>& cancel) {
-      CompleteCorrelation(pending, *x, *y, cancel);
+    return DetailsBuild(std::move(report), [x, y, panel = CorrelationPanel(c)](DetailsReport& pending,
+                                                                                const std::atomic<bool>& cancel) {
+      CompleteCorrelation(pending, *x, *y, cancel, panel);
     });
   }
   const CorrelationFigures f = ComputeCorrelationFigures(s.List1().numbers(), s.List2().numbers());
@@ -129,7 +156,8 @@ DetailsBuild BuildCorrelationReport(const MainWindow& window) {
 
   DetailsReport report = BareReport(window, QStringLiteral("raw"));
   const bool ranks = *f.n >= 3;
-  FillCorrelation(report, f, {}, ranks);
+  const PanelComparison panel = CorrelationPanel(c);
+  FillCorrelation(report, f, {}, ranks, panel);
   AddInputsAndCaptions(report, c);
   report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
   if (!ranks) return report;
@@ -138,10 +166,10 @@ DetailsBuild BuildCorrelationReport(const MainWindow& window) {
   // while it sorts (they copy their values before changing them then).
   auto x = s.List1().sharedNumbers();
   auto y = s.List2().sharedNumbers();
-  DetailsJob job = [x, y, f](DetailsReport& pending, const std::atomic<bool>& cancel) {
+  DetailsJob job = [x, y, f, panel](DetailsReport& pending, const std::atomic<bool>& cancel) {
     const SpearmanResult spearman = ComputeSpearman(*x, *y, cancel);
     if (spearman.status == SpearmanStatus::kCancelled) return;
-    FillCorrelation(pending, f, spearman.figures, false);
+    FillCorrelation(pending, f, spearman.figures, false, panel);
   };
   return DetailsBuild(std::move(report), std::move(job));
 }

@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 namespace kelvasta {
 
@@ -12,6 +13,10 @@ struct PlanningState {
   bool findPower = false;  // false: find the sample size; true: find the power
   int sides = 2;           // 1 or 2
   QMap<QString, QString> inputs;  // input key (as in Power.<key>) -> text
+  // Set while inputs still hold what "用当前数据" filled: the keys it filled
+  // and how the sentence names their source.
+  QStringList pilotKeys;
+  QString pilotSource;
 
   friend bool operator==(const PlanningState&, const PlanningState&) = default;
 };

@@ -126,6 +126,8 @@ void MainWindow::ApplyWork(WorkFile work) {
 }
 
 bool MainWindow::holdsData() const {
+  // Planning inputs typed before any data are work too.
+  if (planningEdited_) return true;
   for (std::size_t k = 0; k < 5; ++k) {
     const ValueList& list = k < 2 ? storage_.twoColumnLists.column(k) : storage_.groupLists.column(k - 2);
     for (const std::string& item : list.items())

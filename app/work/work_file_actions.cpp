@@ -26,7 +26,7 @@ QString FromStd(const std::string& text) { return QString::fromStdString(text); 
 
 }  // namespace
 
-bool MainWindow::isModified() const { return history_->stateId() != savedState_; }
+bool MainWindow::isModified() const { return history_->stateId() != savedState_ || planningEdited_; }
 
 void MainWindow::OpenWork() {
   const QString path = desktop_.askOpenFile(this, QStringLiteral("打开"),
@@ -53,6 +53,7 @@ void MainWindow::OpenWorkFile(const QString& path) {
   if (planning) restorePlanning(FromWorkPlanning(*planning));
   workFile_ = QFileInfo(path).absoluteFilePath();
   savedState_ = history_->stateId();
+  planningEdited_ = false;
   showWorkCaption();
   rememberWorkFile(workFile_);
   if (recovery_ != nullptr) recovery_->discard();
@@ -79,6 +80,7 @@ bool MainWindow::saveTo(const QString& path) {
   workFile_ = QFileInfo(path).absoluteFilePath();
   history_->closeStep();
   savedState_ = history_->stateId();
+  planningEdited_ = false;
   showWorkCaption();
   rememberWorkFile(workFile_);
   if (recovery_ != nullptr) recovery_->discard();

@@ -5,6 +5,7 @@
 #include "app/kept_settings.h"
 #include "app/main_window.h"
 #include "app/twips.h"
+#include "app/zoom/font_scaling.h"
 #include "app/zoom/zoom_steps.h"
 
 #include <QAction>
@@ -28,25 +29,6 @@ const QString kGeometryKey = QStringLiteral("window/geometry");
 const QSize kFrameEstimate(16, 40);
 constexpr int kSlack = 2;
 
-// Scales the fonts of `root` and of every widget in it. Every size is read
-// before any is set: a child that inherits its parent's font would otherwise
-// be scaled twice.
-void ScaleFonts(QWidget* root, double factor) {
-  QList<QWidget*> widgets = root->findChildren<QWidget*>();
-  widgets.prepend(root);
-  std::vector<QFont> fonts;
-  fonts.reserve(std::size_t(widgets.size()));
-  for (const QWidget* widget : widgets) fonts.push_back(widget->font());
-  for (qsizetype i = 0; i < widgets.size(); ++i) {
-    QFont font = fonts[std::size_t(i)];
-    if (font.pointSizeF() > 0)
-      font.setPointSizeF(font.pointSizeF() * factor);
-    else if (font.pixelSize() > 0)
-      font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * factor))));
-    widgets[i]->setFont(font);
-  }
-}
-
 QSize FrameExtra(const QWidget& window) {
   const QSize drawn = window.frameGeometry().size() - window.geometry().size();
   return window.isVisible() && !drawn.isEmpty() ? drawn : kFrameEstimate;
@@ -61,6 +43,7 @@ void MainWindow::SetZoom(int percent) {
   layOutForm(from, zoom_ / 100.0);
   fitWindow();
   keepPlacement();
+  emit zoomChanged(zoom_);
 }
 
 void MainWindow::layOutForm(double from, double to) {

@@ -58,7 +58,32 @@ const ExampleCase kExamples[] = {
      {{kFisher, "双侧P值", "0.4857"}, {kFisher, "单侧P值(左)", "0.9857"}, {kFisher, "单侧P值(右)", "0.2429"},
       {"效应量", "比值比(OR)", "9.0000"}, {"效应量", "OR的95%置信区间", "0.3666 ~ 220.9270"}, {"", "总例数(n)", "8"}},
      {{"fisher_p", 34.0 / 70}, {"fisher_p_greater", 17.0 / 70}, {"odds_ratio", 9}, {"n", 8}},
-     "两组率差异无统计学意义（Fisher确切概率法，P = 0.4857），OR = 9.0000（95%CI：0.3666 ~ 220.9270）。"},
+     "两组率差异无统计学意义（Fisher确切概率法，P = 0.4857），条件最大似然OR = 6.4083（95%CI：0.2117 ~ 626.2435）。"},
+    // Conditional OR and its exact interval: the noncentral hypergeometric
+    // law in exact integers, roots by bisection in mpmath (Python); Fisher's
+    // P in exact fractions. Woolf's interval excludes 1, the exact one not.
+    {"fourfold_fisher_beside_woolf", 3, "Text11", {"3", "7", "8", "2"},
+     {{kFisher, "双侧P值", "0.0698"}, {"效应量", "OR的95%置信区间", "0.0137 ~ 0.8379"},
+      {"效应量", "条件最大似然OR", "0.1226"}, {"效应量", "条件OR的确切95%置信区间", "0.0079 ~ 1.1336"}},
+     {{"fisher_p", 0.06977851869492736}, {"conditional_odds_ratio", 0.12264167096396988},
+      {"conditional_odds_ratio_ci_low", 0.0078734562165696961}, {"conditional_odds_ratio_ci_high", 1.1336387977546227}},
+     "两组率差异无统计学意义（Fisher确切概率法，P = 0.0698），条件最大似然OR = 0.1226（95%CI：0.0079 ~ 1.1336）。"},
+    // No exact P of decimals: the corrected McNemar chi-square instead,
+    // (|10.3 − 20.52| − 1)²/30.82, P by mpmath erfc.
+    {"paired_decimals", 4, "Text11", {"22.5", "10.3", "20.52", "47.86"},
+     {{"McNemar检验", "校正χ²", "2.7582"}, {"确切概率法(二项分布)", "双侧P值", "—"}},
+     {{"mcnemar_cc_chi2", 9.22 * 9.22 / 30.82}, {"mcnemar_cc_p", 0.09675572039}},
+     "存在非整数频数，不能计算确切概率，改用校正McNemar检验：治疗前后阳性率差异无统计学意义（校正χ² = 2.7582，ν = 1，"
+     "P = 0.0968），不一致对比值 = 0.5019。"},
+    // χ² = 7420283/1932084 = 3.8406 reaches the panel's 3.84 but not the
+    // exact 3.8415: P = 0.050027 (mpmath erfc), and a note says why.
+    {"fourfold_panel_critical_value", 3, "Text11", {"5", "12", "37", "29"},
+     {{"效应量", "注", "面板为 χ² = 3.8406、p < 0.05，与本栏不同：面板以界值3.84判断，χ²(0.05)确切为3.8415"}},
+     {{"pearson_p", 0.050026833522146714}},
+     "两组率差异无统计学意义（χ² = 3.8406，ν = 1，P = 0.0500），OR = 0.3266（95%CI：0.1033 ~ 1.0324）。"},
+    {"fourfold_empty_column", 3, "Text11", {"5", "0", "7", "0"}, {}, {},
+     "某行或某列合计为0，不能计算χ²及确切概率。"},
+    {"ordinal_one_grade", 7, "Text12", {"", "5", "", "", "", "7"}, {}, {}, "全部观察值在同一等级，不能进行秩和检验。"},
     {"fourfold_pearson", 3, "Text11", {"30", "10", "15", "25"},
      {{"Pearson χ²检验", "χ²", "11.4286"}, {"Pearson χ²检验", "ν", "1"}, {"Pearson χ²检验", "P值", "0.0007"},
       {kFisher, "双侧P值", "0.0014"}, {"", "最小理论数(T)", "17.5000"}},
@@ -83,7 +108,7 @@ const ExampleCase kExamples[] = {
      {{"fisher_p", 34.0 / 70}, {"cramers_v", 0.5}, {"df", 1}},
      "各组率差异无统计学意义（Fisher确切概率法，P = 0.4857），Cramér's V = 0.5000。"},
     {"ordinal_rank_sum", 7, "Text12", {"5", "10", "15", "20", "20", "15", "10", "5"},
-     {{"Wilcoxon秩和检验(Mann-Whitney U)", "U", "1875.0000"}, {"Wilcoxon秩和检验(Mann-Whitney U)", "z", "4.3086"},
+     {{"Wilcoxon秩和检验(Mann-Whitney U)", "U", "1875"}, {"Wilcoxon秩和检验(Mann-Whitney U)", "z", "4.3086"},
       {"Wilcoxon秩和检验(Mann-Whitney U)", "校正z", "4.4497"}, {"Wilcoxon秩和检验(Mann-Whitney U)", "P值", "<0.0001"},
       {"Ridit分析", "试验组平均Ridit", "0.6250"}, {"Ridit分析", "试验组95%置信区间", "0.5450 ~ 0.7050"}},
      {{"u", 1875}, {"z_corrected", 4.449719092257398}, {"ridit_2", 0.375}},
@@ -115,11 +140,25 @@ TEST_F(CountReportsTest, PublishedExamples) {
   }
 }
 
+// The paired table leads with the chi-square its panel shows: corrected
+// below 40 discordant pairs (b = 18, c = 6: 5.0417 before 6.0000).
+TEST_F(CountReportsTest, PairedTableLeadsWithThePanelsChiSquare) {
+  for (const auto& [b, first] : {std::pair{"18", "校正χ²"}, std::pair{"40", "χ²"}}) {
+    const QJsonObject details = Details(RunAndDump(QStringLiteral("click Command1(4)\n") +
+                                                   Cells("type", "Text11", {"4", b, "6", "9"})));
+    const QJsonArray rows = details.value(QStringLiteral("rows")).toArray();
+    ASSERT_GT(rows.size(), 2);
+    EXPECT_EQ(rows.at(1).toArray().at(0).toString(), QStringLiteral("McNemar检验"));
+    EXPECT_EQ(rows.at(2).toArray().at(0).toString(), QString::fromUtf8(first)) << b;
+  }
+}
+
 // The keys of each test, in the pane's order, whatever the data.
 TEST_F(CountReportsTest, FigureKeysFollowTheTest) {
   const std::pair<int, QStringList> kKeys[] = {
       {3, {"n", "min_expected", "pearson_chi2", "pearson_p", "yates_chi2", "yates_p", "fisher_p", "fisher_p_less",
-           "fisher_p_greater", "odds_ratio", "odds_ratio_ci_low", "odds_ratio_ci_high", "relative_risk",
+           "fisher_p_greater", "conditional_odds_ratio", "conditional_odds_ratio_ci_low",
+           "conditional_odds_ratio_ci_high", "odds_ratio", "odds_ratio_ci_low", "odds_ratio_ci_high", "relative_risk",
            "relative_risk_ci_low", "relative_risk_ci_high", "risk_difference", "risk_difference_ci_low",
            "risk_difference_ci_high"}},
       {4, {"n", "mcnemar_chi2", "mcnemar_p", "mcnemar_cc_chi2", "mcnemar_cc_p", "mcnemar_exact_p", "mcnemar_mid_p",

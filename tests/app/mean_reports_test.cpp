@@ -151,7 +151,25 @@ TEST_F(MeanReportsTest, TypedSummaryFiguresAreUsedAsShown) {
   // A summary cell that does not begin with a number leaves its group out.
   details = Details(RunAndDump(QStringLiteral("set Text4(1) -")));
   EXPECT_TRUE(details.value(QStringLiteral("figures")).toObject().value(QStringLiteral("t")).isNull());
-  EXPECT_EQ(details.value(QStringLiteral("sentence")).toString(), QString());
+  EXPECT_EQ(details.value(QStringLiteral("sentence")).toString(),
+            QStringLiteral("每组至少需要2例，且均数、标准差完整，不能进行t检验。"));
+}
+
+// The panel's t from its four-decimal summaries (2.3333, 1.5275 / 10.3750,
+// 2.2867: t = 5.2186 by the pooled formula in Python) beside the exact
+// 5.2185: a note names the reason, the sentence keeps the exact figures.
+// Spearman's rs = 1 has a note for its missing P.
+TEST_F(MeanReportsTest, NotesWhereThePanelDiffersOrAFigureIsUndefined) {
+  QJsonObject details = Details(RunAndDump(
+      QStringLiteral("click Command1(0)\n") + TypeColumns("VS1", {"Text1", "Text2"}, {{"1", "2", "4"}, {"8", "9", "11.5", "13"}})));
+  EXPECT_EQ(RowValue(details, QStringLiteral("效应量"), QStringLiteral("注")),
+            QStringLiteral("面板为 t = 5.2186、p < 0.01，与本栏不同：面板按四位小数的均数、标准差计算"));
+  EXPECT_TRUE(details.value(QStringLiteral("sentence")).toString().contains(QStringLiteral("t = -5.2185")));
+  details = Details(RunAndDump(QStringLiteral("click Command1(6)\n") +
+                               TypeColumns("VS1", {"Text1", "Text2"}, {{"1", "2", "3", "4"}, {"1", "4", "9", "17"}})));
+  EXPECT_EQ(RowValue(details, QStringLiteral("Spearman秩相关"), QStringLiteral("P值")), QStringLiteral("—"));
+  EXPECT_EQ(RowValue(details, QStringLiteral("Spearman秩相关"), QStringLiteral("注")),
+            QStringLiteral("rs = ±1（完全等级相关），其P值不能按t近似计算"));
 }
 
 TEST_F(MeanReportsTest, ListsCountAtFullPrecision) {

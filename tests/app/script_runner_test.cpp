@@ -107,6 +107,10 @@ const CommandLine kCommandLines[] = {
     {"short_version", {QStringLiteral("-v")}, 0, "kelvasta 10.1\n", 0},
     {"no_display", {}, 1, nullptr, 1},
     {"script_without_file", {QStringLiteral("--script")}, 2, nullptr, -1},
+    {"unknown_option", {QStringLiteral("--bogus")}, 2, nullptr, -1},
+    {"qt_option_passed_on", {QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-v")}, 0,
+     "kelvasta 10.1\n", 0},
+    {"unknown_short_option", {QStringLiteral("-x")}, 2, nullptr, -1},
 };
 
 TEST(ScriptProgramTest, CommandLinesThatEndAtOnce) {
@@ -130,6 +134,7 @@ TEST(ScriptProgramTest, CommandLinesThatEndAtOnce) {
 TEST(ScriptProgramTest, HelpNamesTheOptionsAndAScriptWithoutFileGetsItOnTheErrorStream) {
   const Program help = RunProgram({QStringLiteral("--help")}, {});
   const Program usage = RunProgram({QStringLiteral("--script")}, {});
+  EXPECT_TRUE(RunProgram({QStringLiteral("--bogus")}, {}).err.contains("--bogus"));
   for (const char* option : {"--help", "--version", "--script"}) {
     EXPECT_TRUE(help.out.contains(option)) << option;
     EXPECT_TRUE(usage.err.contains(option)) << option;

@@ -68,6 +68,9 @@ TEST_F(WorkFileWindowTest, SavedWorkOpensInANewWindowExactlyAsItWas) {
       {"R x C with its warning", "click Command1(5)\nset Text111(0) 1\nset Text111(1) 5\nset Text111(4) 2\n"},
       {"correlation", "click Command1(6)\n" + TypeRows("Text1", {"1", "2", "4"}) + TypeRows("Text2", {"2", "3", "9"})},
       {"ordinal", "click Command1(7)\nset Text12(0) 12\nset Text12(1) 5\nset Text12(4) 3\nset Text12(5) 8\n"},
+      {"a plan beside the data",
+       TypeRows("Text1", {"12", "15", "11"}) + TypeRows("Text2", {"9", "8", "10"}) +
+           "menu 样本量与检验效能…\nclick Power.use_data\nset Power.dropout 10%\nclick Power.sides(1)\n"},
   };
   for (const Row& row : rows) {
     SetUp();
@@ -114,6 +117,20 @@ TEST_F(WorkFileWindowTest, ModifiedFollowsTheDataAndTheCaptionShowsIt) {
 }
 
 // Each row: a file that must not open, and a part of the message naming why.
+// A planning edit is unsaved work: it marks the window and is kept.
+TEST_F(WorkFileWindowTest, PlanningEditsAreUnsavedWork) {
+  Run(QStringLiteral("menu 样本量与检验效能…"));
+  EXPECT_FALSE(RunAndDump(QString()).value(QStringLiteral("modified")).toBool());
+  EXPECT_TRUE(RunAndDump(QStringLiteral("set Power.sd 9")).value(QStringLiteral("modified")).toBool());
+  EXPECT_FALSE(RunAndDump(QStringLiteral("answer %1\nmenu 保存").arg(file("p"))).value(QStringLiteral("modified")).toBool());
+  Restart();
+  const QJsonObject opened = RunAndDump(QStringLiteral("answer %1\nmenu 打开…").arg(file("p.kelvasta")));
+  EXPECT_EQ(opened.value(QStringLiteral("power")).toObject().value(QStringLiteral("inputs")).toObject().value(
+                QStringLiteral("sd")),
+            QStringLiteral("9"));
+  EXPECT_FALSE(opened.value(QStringLiteral("modified")).toBool());
+}
+
 TEST_F(WorkFileWindowTest, BadFilesSayWhyAndChangeNothing) {
   const QString good = file("good.kelvasta");
   Run("set Text4(0) 1\n" + QStringLiteral("answer %1\nmenu 另存为…").arg(good));

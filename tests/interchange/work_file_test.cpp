@@ -33,7 +33,7 @@ WorkFile Sample() {
   work.sortedMeans = {"000000005.0000"};
   work.text41FromLists[2] = "3";
   work.focus = "Text30(1)";
-  work.planning = WorkPlanning{3, true, 1, {{"alpha", "0.05"}, {"p1", "0.3"}}};
+  work.planning = WorkPlanning{3, true, 1, {{"alpha", "0.05"}, {"p1", "0.3"}}, {"p1"}, "取自预试验数据"};
   work.recoveryOf = "/home/医生/数据.kelvasta";
   return work;
 }
@@ -45,7 +45,7 @@ TEST(WorkFileJson, EveryMemberComesBackUnchanged) {
 }
 
 TEST(WorkFileJson, PlanningMemberAloneComesBackUnchanged) {
-  const WorkPlanning planning{7, false, 2, {{"sd", "1.5"}, {"空", ""}}};
+  const WorkPlanning planning{7, false, 2, {{"sd", "1.5"}, {"空", ""}}, {}, {}};
   EXPECT_EQ(ParseWorkPlanning(WorkPlanningJson(planning)), planning);
   std::string error;
   EXPECT_EQ(ParseWorkPlanning(R"({"design": 8})", &error), std::nullopt);

@@ -57,7 +57,8 @@ TEST(CountFigures, ListsEveryKeyInTheDetailsOrder) {
   EXPECT_EQ(Keys(ListFigures(FourfoldFigures{})),
             (std::vector<std::string>{
                 "n", "min_expected", "pearson_chi2", "pearson_p", "yates_chi2", "yates_p", "fisher_p",
-                "fisher_p_less", "fisher_p_greater", "odds_ratio", "odds_ratio_ci_low", "odds_ratio_ci_high",
+                "fisher_p_less", "fisher_p_greater", "conditional_odds_ratio", "conditional_odds_ratio_ci_low",
+                "conditional_odds_ratio_ci_high", "odds_ratio", "odds_ratio_ci_low", "odds_ratio_ci_high",
                 "relative_risk", "relative_risk_ci_low", "relative_risk_ci_high", "risk_difference",
                 "risk_difference_ci_low", "risk_difference_ci_high"}));
   EXPECT_EQ(Keys(ListFigures(PairedFourfoldFigures{})),
@@ -88,14 +89,17 @@ TEST(FourfoldCountFigures, ReferenceTables) {
       {"tea tasting", {3, 1, 1, 3},
        {{"n", 8}, {"min_expected", 2}, {"pearson_chi2", 2}, {"pearson_p", 0.15729920705028105},
         {"yates_chi2", 0.5}, {"yates_p", 0.47950012218695337}, {"fisher_p", 34.0 / 70},
-        {"fisher_p_less", 69.0 / 70}, {"fisher_p_greater", 17.0 / 70}, {"odds_ratio", 9},
+        {"fisher_p_less", 69.0 / 70}, {"fisher_p_greater", 17.0 / 70}, {"conditional_odds_ratio", 6.4083196581996743},
+        {"conditional_odds_ratio_ci_low", 0.21173559544657857}, {"conditional_odds_ratio_ci_high", 626.24353058881404},
+        {"odds_ratio", 9},
         {"odds_ratio_ci_low", 0.36663693192554553}, {"odds_ratio_ci_high", 220.92700692915736},
         {"relative_risk", 3}, {"relative_risk_ci_low", 0.5012843093869408},
         {"relative_risk_ci_high", 17.953883318244678}, {"risk_difference", 0.5},
         {"risk_difference_ci_low", -0.10011395954441371}, {"risk_difference_ci_high", 1.1001139595444136}},
        FourfoldRule::FisherExact,
        "Agresti's tea tasting (Fisher 0.486 two-sided, 0.243 one-sided); scipy 1.10 chi2_contingency; "
-       "Woolf and log RR intervals with scipy norm.ppf(0.975)"},
+       "Woolf and log RR intervals with scipy norm.ppf(0.975); conditional OR: exact noncentral law in Python "
+       "integers, roots in mpmath (R's fisher.test: 6.408309, 0.2117329 ~ 621.9337 at its uniroot tolerance)"},
       {"pearson rule", {30, 10, 15, 25},
        {{"pearson_chi2", 11.42857142857143}, {"pearson_p", 0.0007232327164301923},
         {"yates_chi2", 9.955555555555556}, {"yates_p", 0.0016036472624141077},

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <array>
 #include <cmath>
 #include <random>
@@ -65,6 +67,51 @@ TEST(FisherExact2x2, PublishedAndReferenceTables) {
     EXPECT_NEAR(r->greater, c.greater, 1e-9 * c.greater);
   });
   EXPECT_FALSE(FisherExact2x2(kMaxExactCount + 1, 0, 0, 1));
+  EXPECT_FALSE(FisherExact2x2(kMaxExactCount / 2, kMaxExactCount / 2, 1, 0));
+}
+
+// Counts beyond 2^31 up to what a double holds exactly (NaN: not checked).
+TEST(FisherExact2x2, CountsBeyondThirtyTwoBits) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  // clang-format off
+  std::vector<FisherCase> cases{
+      {"a billion each", {1000000000, 999999995, 1000000007, 1000000000}, 1, 0.50000000000022708,
+       0.50002523132496947, "mpmath 1.2.1 at 40 digits over ±14 SD by the ratio recursion"},
+      {"2^31 beside a small margin", {2147483638, 5, 5, 5}, 1.6685260536302065e-40, 1, 1.6685260536302065e-40,
+       "mpmath 1.2.1 at 40 digits over all 11 tables"},
+      {"2^50, the smooth law", {1125899906842624, 1125900106842624, 1125900006842624, 1125899906842624}, kNaN,
+       3.9046186941105988e-6, 0.99999609538239411,
+       "mpmath 1.2.1: quad of the law by loggamma at 40 digits with the Euler-Maclaurin terms (SD 1.7e7)"},
+  };
+  // clang-format on
+  ForEachCase(cases, [](const FisherCase& c) {
+    std::optional<FisherExactResult> r = FisherExact2x2(c.cells[0], c.cells[1], c.cells[2], c.cells[3]);
+    ASSERT_TRUE(r);
+    for (const auto& [actual, expected] :
+         {std::pair{r->twoSided, c.twoSided}, std::pair{r->less, c.less}, std::pair{r->greater, c.greater}}) {
+      if (!std::isnan(expected)) {
+        EXPECT_NEAR(actual, expected, 1e-9 * expected);
+      }
+    }
+  });
+}
+
+// The smooth law's integrals against the term-by-term walk where both hold
+// (SD of 300 to 5000; the walk is tested against exact enumeration above).
+TEST(FisherExact2x2, SmoothLawAgreesWithTheWalk) {
+  const std::array<std::uint64_t, 4> tables[] = {{1000000, 999000, 998000, 1000000},
+                                                  {400000, 410000, 395000, 402000},
+                                                  {20000000, 19990000, 20010000, 20000000},
+                                                  {5000000, 4000000, 3000000, 5000000}};
+  for (const auto& t : tables) {
+    SCOPED_TRACE(::testing::PrintToString(t));
+    const std::optional<FisherExactResult> walk = FisherExact2x2(t[0], t[1], t[2], t[3], 1e9);
+    const std::optional<FisherExactResult> smooth = FisherExact2x2(t[0], t[1], t[2], t[3], 0);
+    ASSERT_TRUE(walk && smooth);
+    EXPECT_NEAR(smooth->twoSided, walk->twoSided, 1e-9 * walk->twoSided);
+    EXPECT_NEAR(smooth->less, walk->less, 1e-9 * walk->less);
+    EXPECT_NEAR(smooth->greater, walk->greater, 1e-9 * walk->greater);
+  }
 }
 
 TEST(FisherExact2x2, AgreesWithExactEnumerationOnRandomTables) {

@@ -226,10 +226,6 @@ TEST(MeanFigures, AnalysisOfVariance) {
         -0.99333333333333407, 0.67431439597204079, -4.002746600687459, 2.0160799340207913, 0.40473593795111373, 1,
         -0.14571428571428591, 0.99072313940039469, -3.0557794686062123, 2.7643508971776405, 0.89824562168138222, 1},
        AnovaTest::kWelchF, {false, false, false}, "scipy 1.10 as above; Bartlett P < 0.05 picks Welch's F"},
-      {"a group of one", {{{1, 2}, {3}, {4, 6}}},
-       {5, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN,
-        -1.5, kNaN, kNaN, kNaN, kNaN, kNaN, -3.5, kNaN, kNaN, kNaN, kNaN, kNaN, -2, kNaN, kNaN, kNaN, kNaN, kNaN},
-       AnovaTest::kNone, {false, false, false}, "n < 2 in group 2: differences only"},
   };
   // clang-format on
   ForEachCase(cases, [](const AnovaCase& c) {
@@ -239,6 +235,26 @@ TEST(MeanFigures, AnalysisOfVariance) {
     EXPECT_EQ(f.sentence, c.sentence);
     EXPECT_EQ(f.tukey_significant, c.tukeySignificant);
   });
+}
+
+// A group of one value adds nothing within groups: F, P, the sums of squares
+// and the pairs stand on 4 within-groups df; Welch's F and Bartlett's test
+// need two values in every group. Expected: exact fractions (SSb = 108/7,
+// SSw = 4, F = 54/7), P values by mpmath 1.2.1 betainc.
+TEST(MeanFigures, AnovaWithAGroupOfOneValue) {
+  const AnovaFigures f = ComputeAnovaFigures({ComputeGroupMoments(std::vector<double>{5}),
+                                              ComputeGroupMoments(std::vector<double>{1, 2, 3}),
+                                              ComputeGroupMoments(std::vector<double>{4, 5, 6})});
+  for (const auto& [figure, expected] :
+       {std::pair{f.ss_between, 108.0 / 7}, std::pair{f.ss_within, 4.0}, std::pair{f.df_within, 4.0},
+        std::pair{f.f, 54.0 / 7}, std::pair{f.p, 0.042387543252595156},
+        std::pair{f.pairs[0].lsd_p, 0.060169846503578299}, std::pair{f.pairs[2].lsd_p, 0.021311641128756726}}) {
+    ASSERT_TRUE(figure.has_value()) << expected;
+    EXPECT_NEAR(*figure, expected, 1e-12 * expected);
+  }
+  EXPECT_TRUE(f.pairs[2].tukey_p && f.pairs[2].tukey_ci_low);
+  EXPECT_FALSE(f.welch_f || f.bartlett_chi2);
+  EXPECT_EQ(f.sentence, AnovaTest::kF);
 }
 
 TEST(MeanFigures, AnovaEqualValuesWithinGroups) {
@@ -283,16 +299,33 @@ TEST(CorrelationFigures, Tables) {
       {"y constant", {1, 2, 3}, {4, 4, 4},
        {3, kNaN, kNaN, kNaN, 1, kNaN, kNaN, kNaN, 0, 0, 0, 0, 4, 0, 4, 4, kNaN, kNaN}, "flat line, no r"},
       {"x constant", {2, 2, 2}, {1, 2, 3},
-       {3, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN},
-       "no line of y on x"},
+       {3, kNaN, kNaN, kNaN, 1, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN},
+       "no line of y on x; df = n − 2 = 1"},
       {"two pairs", {1, 2}, {3, 5},
-       {2, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN}, "n < 3"},
+       {2, 1, 1, kNaN, 0, kNaN, kNaN, kNaN, 2, kNaN, kNaN, kNaN, 1, kNaN, kNaN, kNaN, kNaN, kNaN},
+       "exact: the line through both points, r = 1; what needs n − 2 > 0 is empty"},
       {"infinite value", {1, 2, kInf, 4}, {2, 1, 3, 5},
        {4, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, kNaN, 0.6, 0.4},
        "non-finite sums, but ranks are defined: scipy 1.10 spearmanr gives rho 0.6, P 0.4"},
   };
   // clang-format on
   ForEachCase(cases, [](const CorrelationCase& c) { ExpectFigures(AllCorrelationFigures(c.x, c.y), c.figures); });
+}
+
+// A near-exact fit: the residual sum of squares (3.0000000701e-15 of the
+// doubles; exact decimals give 3e-15 and slope SE 1.7320508076e-08) is what
+// the standard errors, t and P stand on. Expected: exact fractions of the
+// doubles (Python), t's P and the Fisher-z limit by mpmath 1.2.1.
+TEST(CorrelationFigures, NearExactFit) {
+  const CorrelationFigures f = ComputeCorrelationFigures(std::vector<double>{1, 2, 3, 4},
+                                                         std::vector<double>{10, 20, 30, 40.0000001});
+  for (const auto& [figure, expected] : {std::pair{f.slope_se, 1.7320508278097918e-8},
+                                         std::pair{f.intercept_se, 4.7434165456845962e-8},
+                                         std::pair{f.t, 577350264.17470516}, std::pair{f.p, 3.0000000521165844e-18},
+                                         std::pair{f.r_ci_low, 0.99999999999999985}}) {
+    ASSERT_TRUE(figure.has_value()) << expected;
+    EXPECT_NEAR(*figure, expected, 1e-9 * expected);
+  }
 }
 
 // Norris: certified B0, B1 with their standard deviations and R-squared,
