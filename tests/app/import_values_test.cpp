@@ -98,7 +98,8 @@ TEST_F(ImportValuesTest, EveryRowAndFormatReadsAsPasted) {
   // (35·1 + 2·3 + 2·12.5) / 39 = 1.6923, n = 39.
   ASSERT_EQ(Text(pasted, QStringLiteral("Text4(0)")), QStringLiteral("1.6923"));
   ASSERT_EQ(Text(pasted, QStringLiteral("Text4(2)")), QStringLiteral("39"));
-  std::vector<QString> paths{write("a.csv", CsvOf(cells)), write("a.xlsx", XlsxOf(cells)), write("a.ods", OdsOf(cells))};
+  std::vector<QString> paths{write("a.csv", CsvOf(cells)), write("a.xlsx", XlsxOf(cells)), write("a.xlsm", XlsxOf(cells)),
+                             write("a.ods", OdsOf(cells))};
   paths.push_back(dir_.filePath(QStringLiteral("a.xls")));
   ASSERT_EQ(WriteWorkbookXls(paths.back().toStdString(), {cells}), WorkbookError::None);
   for (const QString& path : paths) {
