@@ -23,12 +23,18 @@ namespace {
 
 constexpr std::int64_t kMaxRows = 100000;
 
-// A file of this process's own, named .csv so that it is read as one.
+// A file of this process's own, named .csv so that it is read as one, and
+// removed with its folder when the process ends.
+char gFolder[] = "/tmp/kelvasta-table-fuzz-XXXXXX";
+
 const std::string& CsvPath() {
   static const std::string path = [] {
-    char folder[] = "/tmp/kelvasta-table-fuzz-XXXXXX";
-    if (::mkdtemp(folder) == nullptr) std::abort();
-    return std::string(folder) + "/input.csv";
+    if (::mkdtemp(gFolder) == nullptr) std::abort();
+    std::atexit([] {
+      ::unlink((std::string(gFolder) + "/input.csv").c_str());
+      ::rmdir(gFolder);
+    });
+    return std::string(gFolder) + "/input.csv";
   }();
   return path;
 }
