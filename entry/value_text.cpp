@@ -179,30 +179,32 @@ bool CutToCellLength(std::string& text) {
 }
 
 CleanedValues CleanValues(std::span<std::vector<std::string>> columns, std::size_t firstRow) {
+  const auto forEachCell = [&](auto&& visit) {
+    for (std::vector<std::string>& column : columns)
+      for (std::size_t row = firstRow; row < column.size(); ++row)
+        if (!column[row].empty()) visit(column[row]);
+  };
+  bool commas = false;
+  forEachCell([&](std::string& cell) {
+    if (NeedsNormalising(cell)) cell = NormaliseCell(cell);
+    commas = commas || cell.find(',') != std::string::npos;
+  });
   CleanedValues out;
-  CommaSurvey survey;
-  for (std::vector<std::string>& column : columns) {
-    for (std::size_t row = firstRow; row < column.size(); ++row) {
-      std::string& cell = column[row];
-      if (cell.empty()) continue;
-      if (NeedsNormalising(cell)) cell = NormaliseCell(cell);
-      if (!cell.empty()) survey.add(cell);
-    }
+  // Most sheets hold no comma at all and need no survey.
+  if (commas) {
+    CommaSurvey survey;
+    forEachCell([&](const std::string& cell) { survey.add(cell); });
+    out.commas = survey.reading();
+    out.commaCells = survey.commaCells();
   }
-  out.commas = survey.reading();
-  out.commaCells = survey.commaCells();
-  for (std::vector<std::string>& column : columns) {
-    for (std::size_t row = firstRow; row < column.size(); ++row) {
-      std::string& cell = column[row];
-      if (cell.empty()) continue;
-      if (out.commas == CommaReading::Grouping || out.commas == CommaReading::Decimal) ApplyCommaReading(out.commas, cell);
-      if (!FilterKeeps(cell)) {
-        cell = FilterFully(cell, true);
-        out.emptied += cell.empty() ? 1 : 0;
-      }
-      out.cut += CutToCellLength(cell) ? 1 : 0;
+  forEachCell([&](std::string& cell) {
+    if (out.commas == CommaReading::Grouping || out.commas == CommaReading::Decimal) ApplyCommaReading(out.commas, cell);
+    if (!FilterKeeps(cell)) {
+      cell = FilterFully(cell, true);
+      out.emptied += cell.empty() ? 1 : 0;
     }
-  }
+    out.cut += CutToCellLength(cell) ? 1 : 0;
+  });
   return out;
 }
 
