@@ -1,5 +1,6 @@
 #include "app/column_chooser.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -18,6 +19,12 @@ namespace kelvasta {
 namespace {
 
 constexpr int kPreviewRows = 200;
+// The groups the chooser offers at most; a column with more is noted.
+constexpr std::size_t kMaxGroups = 1000;
+constexpr std::int64_t kMaxRows = 1048576;
+
+// What a group entry takes: nothing, the blank group cells, or its text.
+enum GroupEntry { kNoGroup, kBlankGroup, kTextGroup };
 
 QString Text(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
@@ -51,6 +58,8 @@ class ColumnChooser : public QDialog {
       groups_.push_back(group);
       top->addRow(QStringLiteral("第%1组取分组：").arg(i + 1), group);
     }
+    groupNote_ = new QLabel(QStringLiteral("该列的分组超过%1个，只列出了最先出现的%1个。").arg(kMaxGroups), this);
+    top->addRow(groupNote_);
     layout->addLayout(top);
     table_ = new QTableWidget(this);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -65,7 +74,7 @@ class ColumnChooser : public QDialog {
 
     connect(sheet_, &QComboBox::currentIndexChanged, this, [this] { load(); });
     connect(header_, &QCheckBox::toggled, this, [this] { fillChoices(); });
-    connect(tall_, &QRadioButton::toggled, this, [this] { showMode(); });
+    connect(tall_, &QRadioButton::toggled, this, [this] { fillGroups(); });
     connect(group_, &QComboBox::currentIndexChanged, this, [this] { fillGroups(); });
   }
 
@@ -86,7 +95,14 @@ class ColumnChooser : public QDialog {
     if (tall_->isChecked()) {
       c.valueColumn = value_->currentIndex();
       c.groupColumn = group_->currentIndex();
-      for (const QComboBox* group : groups_) c.groups.push_back(group->currentText().toStdString());
+      for (const QComboBox* group : groups_) {
+        const int entry = group->currentData().toInt();
+        if (entry == kTextGroup) {
+          c.groups.push_back(group->currentText().toStdString());
+        } else {
+          c.groups.push_back(entry == kBlankGroup ? std::optional<std::string>("") : std::nullopt);
+        }
+      }
     } else {
       for (const QComboBox* column : columns_) c.columns.push_back(column->currentIndex() - 1);
     }
@@ -139,13 +155,32 @@ class ColumnChooser : public QDialog {
     showMode();
   }
 
+  // The groups of the whole group column, not only of the preview's rows;
+  // read only once the long format is chosen.
   void fillGroups() {
-    const std::vector<std::string> found = DistinctTexts(preview_.rows, group_->currentIndex(), header_->isChecked());
-    for (std::size_t i = 0; i < groups_.size(); ++i) {
-      groups_[i]->clear();
-      for (const std::string& text : found) groups_[i]->addItem(Text(text));
-      groups_[i]->setCurrentIndex(i < found.size() ? int(i) : -1);
+    if (!tall_->isChecked()) return showMode();
+    const int column = group_->currentIndex();
+    if (column != groupColumn_ || sheet_->currentIndex() != groupSheet_) {
+      groupColumn_ = column;
+      groupSheet_ = sheet_->currentIndex();
+      groupCells_.clear();
+      const int chosen[] = {column};
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      ReadResult read = ReadWorksheetColumns(path_.toStdString(), groupSheet_, chosen, kMaxRows);
+      QApplication::restoreOverrideCursor();
+      if (read.error == WorkbookError::None && !read.sheet.columns.empty()) groupCells_ = std::move(read.sheet.columns[0]);
     }
+    const ColumnGroups found = ListGroups(groupCells_, header_->isChecked(), kMaxGroups);
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+      QComboBox* box = groups_[i];
+      box->clear();
+      box->addItem(QStringLiteral("（不导入）"), kNoGroup);
+      for (const std::string& text : found.names) box->addItem(Text(text), kTextGroup);
+      if (found.blanks) box->addItem(QString::fromUtf8(kBlankGroupName.data(), qsizetype(kBlankGroupName.size())), kBlankGroup);
+      box->setCurrentIndex(i < found.names.size() ? int(i) + 1 : 0);
+    }
+    groupsMore_ = found.more;
+    showMode();
   }
 
   void showMode() {
@@ -155,6 +190,7 @@ class ColumnChooser : public QDialog {
     for (QComboBox* box : groups_) form->setRowVisible(box, tall);
     form->setRowVisible(value_, tall);
     form->setRowVisible(group_, tall);
+    form->setRowVisible(groupNote_, tall && groupsMore_);
   }
 
   QString path_;
@@ -167,6 +203,12 @@ class ColumnChooser : public QDialog {
   QComboBox* value_;
   QComboBox* group_;
   std::vector<QComboBox*> groups_;
+  QLabel* groupNote_;
+  bool groupsMore_ = false;
+  // The group column last read whole, and where from.
+  std::vector<std::string> groupCells_;
+  int groupColumn_ = -1;
+  int groupSheet_ = -1;
   QTableWidget* table_;
 };
 

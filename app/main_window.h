@@ -17,6 +17,9 @@ class QLineEdit;
 namespace kelvasta {
 
 class AboutWindow;
+struct CleanedValues;
+struct ColumnChoice;
+struct LeftOutRows;
 class Desktop;
 class DetailsPane;
 class WindowHistory;
@@ -104,6 +107,8 @@ class MainWindow : public QMainWindow {
   std::optional<PlanningState> planningState() const;
   void restorePlanning(const PlanningState& state);
 
+  // A message box titled "提示" with `text`.
+  void ShowNotice(const QString& text);
   // The version window, created on first use and kept.
   void ShowAboutWindow();
   void OpenHomePage();
@@ -147,8 +152,17 @@ class MainWindow : public QMainWindow {
 
  private:
   friend class WindowHistory;
-  // Reads the workbook and replaces the lists; false when it could not.
-  bool importWorkbook(const QString& path);
+  // What an import did: whether the lists were replaced, and what to tell.
+  struct ImportOutcome {
+    bool imported = false;
+    QString notice;
+  };
+  // Read the workbook and replace the lists; a refused file changes nothing.
+  ImportOutcome importWorkbook(const QString& path);
+  ImportOutcome importChosen(const QString& path, const ColumnChoice& choice);
+  // Loads `sheet` unless its lists would be empty, and says what was left out.
+  ImportOutcome finishImport(const QString& path, SheetColumns sheet, const CleanedValues& cleaned,
+                             const LeftOutRows* left, bool chosen);
   void loadImported(SheetColumns sheet);
   // The recently imported files, newest first, in the File menu.
   void rememberImport(const QString& path);

@@ -288,7 +288,15 @@ void ScriptRunner::columns(const QString& answer) {
     } else if (key == u"group") {
       choice.groupColumn = column(value);
     } else if (key == u"groups") {
-      for (const QString& name : value.split(QLatin1Char(','))) choice.groups.push_back(name.toStdString());
+      // An empty name leaves the list without a group; "(空白)" takes the blank group cells.
+      for (const QString& name : value.split(QLatin1Char(','))) {
+        const std::string text = name.toStdString();
+        if (text.empty()) {
+          choice.groups.push_back(std::nullopt);
+        } else {
+          choice.groups.push_back(GroupKey(text) == kBlankGroupName ? std::string() : text);
+        }
+      }
     } else {
       throw ScriptError(QStringLiteral("unknown columns word %1").arg(word));
     }

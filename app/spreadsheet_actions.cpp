@@ -1,5 +1,6 @@
 #include "app/desktop.h"
 #include "app/handlers/handlers.h"
+#include "app/import_notes.h"
 #include "app/main_window.h"
 #include "app/test_table.h"
 #include "app/undo/window_history.h"
@@ -10,6 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+
+#include <algorithm>
+#include <span>
 
 namespace kelvasta {
 
@@ -42,13 +46,6 @@ class BusyPointer {
   bool active_ = true;
 };
 
-bool HasWorkbookExtension(const QString& path) {
-  const QString lower = path.toLower();
-  for (const char* extension : {".xls", ".xlsx", ".ods", ".csv", ".tsv", ".txt"})
-    if (lower.endsWith(QLatin1String(extension))) return true;
-  return false;
-}
-
 QString WithXlsExtension(const QString& path) {
   return path.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".xls");
 }
@@ -62,68 +59,82 @@ void MainWindow::ImportFromSpreadsheet() {
   if (!path.isEmpty()) ImportFile(path);
 }
 
+void MainWindow::ShowNotice(const QString& text) { desktop_.showMessage(this, kNotice, text); }
+
 void MainWindow::ImportFile(const QString& path) {
   if (!importAction_->isEnabled()) return;
-  bool imported = false;
-  history_->runStep([this, &path, &imported] { imported = importWorkbook(path); }, true);
-  if (imported) rememberImport(path);
+  ImportOutcome outcome;
+  history_->runStep([this, &path, &outcome] { outcome = importWorkbook(path); }, true);
+  if (outcome.imported) rememberImport(path);
+  if (!outcome.notice.isEmpty()) ShowNotice(outcome.notice);
 }
 
-// The workbook is read whole before anything changes: a wrong or unreadable
-// file leaves the typed data as it was and says why.
-bool MainWindow::importWorkbook(const QString& path) {
-  c_.Label14->setText(path);
-  if (!HasWorkbookExtension(path)) {
-    desktop_.showMessage(this, kNotice, QStringLiteral("请打开Excel文件！"));
-    return false;
-  }
+// The workbook is read whole before anything changes: a wrong, unreadable or
+// empty file leaves the window as it was and says why.
+MainWindow::ImportOutcome MainWindow::importWorkbook(const QString& path) {
+  if (QString refusal = RefusalForName(path); !refusal.isEmpty()) return {false, refusal};
   BusyPointer busy;
-  const bool groups = currentTest_ == kAnova;
-  ListWindow& lists = groups ? storage_.groupLists : storage_.twoColumnLists;
+  const ListWindow& lists = currentTest_ == kAnova ? storage_.groupLists : storage_.twoColumnLists;
   ReadResult read = ReadFirstWorksheet(path.toStdString(), int(lists.columnCount()), kMaxImportRows);
-  if (read.error != WorkbookError::None) {
-    busy.restore();
-    desktop_.showMessage(this, kNotice, FromUtf8(DescribeWorkbookError(read.error)));
-    return false;
-  }
-
-  loadImported(std::move(read.sheet));
-  return true;
+  if (read.error != WorkbookError::None) return {false, ReadErrorText(read.error, path)};
+  const CleanedValues cleaned = CleanValues(read.sheet.columns, 0);
+  return finishImport(path, std::move(read.sheet), cleaned, nullptr, false);
 }
 
 void MainWindow::ImportChosenColumns() {
   const QString path = desktop_.askOpenFile(this, QStringLiteral("打开"), kFileTypes);
   if (path.isEmpty() || !importAction_->isEnabled()) return;
-  c_.Label14->setText(path);
-  if (!HasWorkbookExtension(path)) {
-    desktop_.showMessage(this, kNotice, QStringLiteral("请打开Excel文件！"));
-    return;
-  }
+  if (const QString refusal = RefusalForName(path); !refusal.isEmpty()) return ShowNotice(refusal);
   const PreviewResult preview = PreviewWorkbook(path.toStdString(), 0, 1);
-  if (preview.error != WorkbookError::None) {
-    desktop_.showMessage(this, kNotice, FromUtf8(DescribeWorkbookError(preview.error)));
-    return;
-  }
-  const bool groups = currentTest_ == kAnova;
-  const auto lists = (groups ? storage_.groupLists : storage_.twoColumnLists).columnCount();
+  if (preview.error != WorkbookError::None) return ShowNotice(ReadErrorText(preview.error, path));
+  const auto lists = (currentTest_ == kAnova ? storage_.groupLists : storage_.twoColumnLists).columnCount();
   const std::optional<ColumnChoice> choice = desktop_.askColumns(this, path, int(lists));
   if (!choice) return;
-  bool imported = false;
-  history_->runStep(
-      [&] {
-        BusyPointer busy;
-        const std::vector<int> columns = ColumnsToRead(*choice);
-        ReadResult read = ReadWorksheetColumns(path.toStdString(), choice->sheet, columns, kMaxImportRows);
-        if (read.error != WorkbookError::None) {
-          busy.restore();
-          desktop_.showMessage(this, kNotice, FromUtf8(DescribeWorkbookError(read.error)));
-          return;
-        }
-        loadImported(ArrangeColumns(std::move(read.sheet), *choice, lists));
-        imported = true;
-      },
-      true);
-  if (imported) rememberImport(path);
+  if (choice->sheet >= int(preview.preview.sheetNames.size())) return ShowNotice(MissingSheetText(path, choice->sheet));
+  ImportOutcome outcome;
+  history_->runStep([&] { outcome = importChosen(path, *choice); }, true);
+  if (outcome.imported) rememberImport(path);
+  if (!outcome.notice.isEmpty()) ShowNotice(outcome.notice);
+}
+
+// The long format reads its values before they are sorted into groups, so
+// that a value that is no number counts as a row left out.
+MainWindow::ImportOutcome MainWindow::importChosen(const QString& path, const ColumnChoice& choice) {
+  BusyPointer busy;
+  const auto lists = (currentTest_ == kAnova ? storage_.groupLists : storage_.twoColumnLists).columnCount();
+  const std::vector<int> columns = ColumnsToRead(choice);
+  ReadResult read = ReadWorksheetColumns(path.toStdString(), choice.sheet, columns, kMaxImportRows);
+  if (read.error != WorkbookError::None) return {false, ReadErrorText(read.error, path)};
+  if (read.sheet.lastUsedRow == 0) return {false, kNoDataText};
+  const std::size_t titleRows = choice.header ? 1 : 0;
+  if (choice.valueColumn < 0) {
+    SheetColumns arranged = ArrangeColumns(std::move(read.sheet), choice, lists);
+    const CleanedValues cleaned = CleanValues(arranged.columns, 0);
+    return finishImport(path, std::move(arranged), cleaned, nullptr, true);
+  }
+  const CleanedValues cleaned = CleanValues(std::span(read.sheet.columns).first(1), titleRows);
+  LeftOutRows left;
+  SheetColumns arranged = ArrangeColumns(std::move(read.sheet), choice, lists, &left);
+  return finishImport(path, std::move(arranged), cleaned, &left, true);
+}
+
+MainWindow::ImportOutcome MainWindow::finishImport(const QString& path, SheetColumns sheet,
+                                                   const CleanedValues& cleaned, const LeftOutRows* left,
+                                                   bool chosen) {
+  if (sheet.lastUsedRow == 0 && !chosen) return {false, kNoDataText};
+  const bool anything = std::any_of(sheet.columns.begin(), sheet.columns.end(), [](const auto& column) {
+    return std::any_of(column.begin(), column.end(), [](const std::string& text) { return !text.empty(); });
+  });
+  // Cells that were only text still replace the lists, and are told of.
+  if (!anything && (left != nullptr || cleaned.emptied == 0))
+    return {false, EmptyColumnsText(sheet.columns.size(), chosen, left != nullptr)};
+  loadImported(std::move(sheet));
+  c_.Label14->setText(path);
+  ValueNotes notes{.notNumbers = cleaned.emptied, .left = left, .commas = cleaned.commas,
+                   .commaCells = cleaned.commaCells, .cut = cleaned.cut};
+  if (left == nullptr)
+    notes.notNumbers += CountNotNumbers(currentTest_ == kAnova ? storage_.groupLists : storage_.twoColumnLists);
+  return {true, DescribeValueNotes(notes)};
 }
 
 // Replaces the lists of the selected test with the columns read, computes

@@ -27,14 +27,20 @@ bool ReadPlainDecimal(std::string_view text, ItemValue& out) {
   at += negative ? 1 : 0;
   std::int64_t magnitude = 0;
   std::size_t integerDigits = 0;
-  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++integerDigits)
+  // The digit counts are checked as the digits come, so that a long run of
+  // digits never overflows the count.
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++integerDigits) {
+    if (integerDigits == 11) return false;
     magnitude = magnitude * 10 + (text[at] - '0');
-  if (integerDigits == 0 || integerDigits > 11) return false;
+  }
+  if (integerDigits == 0) return false;
   std::size_t fractionDigits = 0;
   if (at < text.size() && text[at] == '.') {
-    for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++fractionDigits)
+    for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++fractionDigits) {
+      if (fractionDigits == 4) return false;
       magnitude = magnitude * 10 + (text[at] - '0');
-    if (fractionDigits == 0 || fractionDigits > 4) return false;
+    }
+    if (fractionDigits == 0) return false;
   }
   if (at != text.size()) return false;
   for (std::size_t k = fractionDigits; k < 4; ++k) magnitude *= 10;

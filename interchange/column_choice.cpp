@@ -1,29 +1,83 @@
 #include "interchange/column_choice.h"
 
 #include <algorithm>
+#include <unordered_set>
+
+#include "stats/raw_value.h"
 
 namespace kelvasta {
 
 namespace {
+
 bool LongFormat(const ColumnChoice& choice) { return choice.valueColumn >= 0; }
+
+// The code point of a three-byte UTF-8 sequence at `at`, or 0.
+char32_t ThreeByteAt(std::string_view text, std::size_t at) {
+  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+  if (at + 2 >= text.size() || (b(0) & 0xF0) != 0xE0 || (b(1) & 0xC0) != 0x80 || (b(2) & 0xC0) != 0x80) return 0;
+  return char32_t(b(0) & 0x0F) << 12 | char32_t(b(1) & 0x3F) << 6 | char32_t(b(2) & 0x3F);
+}
+
+// The list whose group `key` is, or `lists` when none chose it.
+std::size_t ListOfGroup(const std::vector<std::optional<std::string>>& keys, const std::string& key) {
+  for (std::size_t list = 0; list < keys.size(); ++list)
+    if (keys[list] && *keys[list] == key) return list;
+  return keys.size();
+}
+
 }  // namespace
+
+std::string GroupKey(std::string_view text) {
+  std::string key;
+  key.reserve(text.size());
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char32_t c = ThreeByteAt(text, at);
+    if (c >= U'\uFF01' && c <= U'\uFF5E') {
+      key += static_cast<char>(c - 0xFEE0);  // full-width forms of ASCII
+      at += 2;
+    } else if (c == U'\u3000') {
+      key += ' ';
+      at += 2;
+    } else if (text.substr(at, 2) == "\u00A0") {
+      key += ' ';
+      at += 1;
+    } else {
+      key += text[at];
+    }
+  }
+  const std::size_t first = key.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  return key.substr(first, key.find_last_not_of(" \t\r\n") - first + 1);
+}
 
 std::vector<int> ColumnsToRead(const ColumnChoice& choice) {
   if (LongFormat(choice)) return {choice.valueColumn, choice.groupColumn};
   return choice.columns;
 }
 
-SheetColumns ArrangeColumns(SheetColumns read, const ColumnChoice& choice, std::size_t lists) {
+SheetColumns ArrangeColumns(SheetColumns read, const ColumnChoice& choice, std::size_t lists, LeftOutRows* left) {
   const std::size_t first = choice.header ? 1 : 0;
   SheetColumns out;
   out.columns.resize(lists);
+  LeftOutRows counted;
   if (LongFormat(choice)) {
-    const std::vector<std::string>& values = read.columns.at(0);
+    std::vector<std::optional<std::string>> keys;
+    for (const std::optional<std::string>& group : choice.groups)
+      keys.push_back(group ? std::optional<std::string>(GroupKey(*group)) : std::nullopt);
+    std::vector<std::string>& values = read.columns.at(0);
     const std::vector<std::string>& groups = read.columns.at(1);
     for (std::size_t row = first; row < values.size() && row < groups.size(); ++row) {
-      const auto group = std::find(choice.groups.begin(), choice.groups.end(), groups[row]);
-      const auto list = std::size_t(group - choice.groups.begin());
-      if (group != choice.groups.end() && list < lists) out.columns[list].push_back(std::move(read.columns[0][row]));
+      const std::string key = GroupKey(groups[row]);
+      if (values[row].empty() && key.empty()) continue;
+      const std::size_t list = ListOfGroup(keys, key);
+      if (list >= lists) {
+        ++counted.groupNotChosen;
+      } else if (ReadRawValue(values[row]) == kMissingRaw) {
+        ++counted.notANumber;
+        if (!values[row].empty()) out.columns[list].push_back(std::move(values[row]));
+      } else {
+        out.columns[list].push_back(std::move(values[row]));
+      }
     }
   } else {
     for (std::size_t list = 0; list < lists && list < read.columns.size(); ++list) {
@@ -37,6 +91,7 @@ SheetColumns ArrangeColumns(SheetColumns read, const ColumnChoice& choice, std::
   for (const auto& column : out.columns) longest = std::max(longest, column.size());
   for (auto& column : out.columns) column.resize(longest);
   out.lastUsedRow = std::int64_t(longest);
+  if (left != nullptr) *left = counted;
   return out;
 }
 
@@ -48,6 +103,28 @@ std::vector<std::string> DistinctTexts(const std::vector<std::vector<std::string
     if (!text.empty() && std::find(seen.begin(), seen.end(), text) == seen.end()) seen.push_back(text);
   }
   return seen;
+}
+
+ColumnGroups ListGroups(const std::vector<std::string>& column, bool header, std::size_t limit) {
+  ColumnGroups found;
+  std::unordered_set<std::string> seen;
+  for (std::size_t row = header ? 1 : 0; row < column.size(); ++row) {
+    std::string key = GroupKey(column[row]);
+    if (key.empty()) {
+      found.blanks = true;
+      continue;
+    }
+    if (seen.count(key) != 0) continue;
+    if (found.names.size() == limit) {
+      found.more = true;
+      continue;
+    }
+    seen.insert(key);
+    const std::string& text = column[row];
+    const std::size_t start = text.find_first_not_of(" \t");
+    found.names.push_back(text.substr(start, text.find_last_not_of(" \t") - start + 1));
+  }
+  return found;
 }
 
 std::string ColumnName(int column) {

@@ -275,18 +275,14 @@ WorkbookError ContentHandler::FinishCell() {
     return WorkbookError::None;
   }
   const std::int64_t last = std::min(first + repeat - 1, kMaxSheetColumn);
-  bool keptAny = false;
-  for (std::int64_t c = first; c <= last; ++c) {
-    if (sheet_.Keeps(c)) {
-      keptAny = true;
-    } else if (usedColumn_ == 0) {
-      usedColumn_ = c;
-    }
-    if (c > sheet_.keptColumnSpan()) {
-      break;
-    }
+  // Only the kept columns and the first one not kept are looked at, so a
+  // cell repeated across the whole width costs what a single one does.
+  if (usedColumn_ == 0) {
+    std::int64_t c = first;
+    while (c <= last && sheet_.Keeps(c)) ++c;
+    if (c <= last) usedColumn_ = c;
   }
-  if (keptAny) {
+  if (sheet_.NextKept(first) <= last) {
     if (WorkbookError error = sheet_.HoldText(text.size()); error != WorkbookError::None) {
       return error;
     }
@@ -310,11 +306,9 @@ WorkbookError ContentHandler::FinishRow() {
     }
     for (const PendingCell& cell : cells_) {
       const std::int64_t end = std::min(cell.column + cell.repeat, sheet_.keptColumnSpan() + 1);
-      for (std::int64_t c = cell.column; c < end; ++c) {
-        if (sheet_.Keeps(c)) {
-          if (WorkbookError error = sheet_.Add(r, c, cell.text); error != WorkbookError::None) {
-            return error;
-          }
+      for (std::int64_t c = sheet_.NextKept(cell.column); c < end; c = sheet_.NextKept(c + 1)) {
+        if (WorkbookError error = sheet_.Add(r, c, cell.text); error != WorkbookError::None) {
+          return error;
         }
       }
     }

@@ -25,6 +25,7 @@ SheetCollector::SheetCollector(int columnCount, std::int64_t maxRows, const Read
     slotOf_[static_cast<std::size_t>(c)] = c;
   }
   sheet_.columns.resize(static_cast<std::size_t>(columnCount));
+  for (int c = 1; c <= columnCount; ++c) kept_.push_back(c);
 }
 
 SheetCollector::SheetCollector(const std::vector<std::int64_t>& columns, std::int64_t maxRows,
@@ -40,7 +41,15 @@ SheetCollector::SheetCollector(const std::vector<std::int64_t>& columns, std::in
       slotOf_.resize(static_cast<std::size_t>(column), -1);
     }
     slotOf_[static_cast<std::size_t>(column - 1)] = static_cast<int>(slot);
+    kept_.push_back(column);
   }
+  std::sort(kept_.begin(), kept_.end());
+  kept_.erase(std::unique(kept_.begin(), kept_.end()), kept_.end());
+}
+
+std::int64_t SheetCollector::NextKept(std::int64_t column) const {
+  auto next = std::lower_bound(kept_.begin(), kept_.end(), column);
+  return next == kept_.end() ? keptColumnSpan() + 1 : *next;
 }
 
 WorkbookError SheetCollector::Hold(std::size_t bytes) {

@@ -70,6 +70,11 @@ class SheetCollector {
   // Columns past this are never kept.
   std::int64_t keptColumnSpan() const { return static_cast<std::int64_t>(slotOf_.size()); }
 
+  // The first kept column at or after `column`, or a column past
+  // keptColumnSpan() when there is none: a cell repeated across many
+  // columns visits only the kept ones, however wide it is.
+  std::int64_t NextKept(std::int64_t column) const;
+
   // Records a cell. Outside the sheet's limits gives Corrupt; a non-empty
   // cell below maxRows gives TooManyRows; a kept text beyond the limits
   // TooMuchText. An empty text changes nothing; a
@@ -88,6 +93,7 @@ class SheetCollector {
   void StopPrefault();
 
   std::vector<int> slotOf_;  // by column - 1: the index in sheet_.columns, or -1
+  std::vector<std::int64_t> kept_;  // the kept columns, ascending
   std::int64_t maxRows_;
   std::int64_t stopRow_ = INT64_MAX;
   bool satisfied_ = false;

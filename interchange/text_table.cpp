@@ -12,12 +12,10 @@
 #include <string>
 
 #include "interchange/cell_text.h"
+#include "interchange/text_separator.h"
 
 namespace kelvasta {
 namespace {
-
-constexpr std::size_t kSampleRecords = 100;
-constexpr std::size_t kSampleBytes = std::size_t{1} << 20;
 
 // Control characters a text table may hold: tab, LF, VT, FF, CR and the
 // old end-of-file mark SUB. Any other below 0x20 is taken for binary data.
@@ -143,84 +141,6 @@ bool Gb18030ToUtf8(std::string_view bytes, std::string& out) {
   }
   out.resize(out.size() - toLeft);
   return true;
-}
-
-// The separator by the first records, or 0 for one column; `unclear` when
-// the lines mix separators beyond telling.
-char DetectSeparator(std::string_view text, bool& unclear) {
-  static constexpr std::array<char, 3> kCandidates{'\t', ';', ','};  // in order of preference
-  std::array<std::size_t, 3> firstCount{};
-  std::array<bool, 3> consistent{true, true, true};
-  std::array<std::size_t, 3> linesWith{};
-  std::size_t records = 0;
-  std::array<std::size_t, 3> count{};
-  bool quoted = false;
-  bool recordEmpty = true;
-  auto finishRecord = [&] {
-    if (recordEmpty) {
-      return;
-    }
-    for (std::size_t k = 0; k < 3; ++k) {
-      if (records == 0) {
-        firstCount[k] = count[k];
-      }
-      if (count[k] == 0 || count[k] != firstCount[k]) {
-        consistent[k] = false;
-      }
-      if (count[k] > 0) {
-        ++linesWith[k];
-      }
-      count[k] = 0;
-    }
-    ++records;
-    recordEmpty = true;
-  };
-  std::size_t limit = std::min(text.size(), kSampleBytes);
-  for (std::size_t at = 0; at < limit && records < kSampleRecords; ++at) {
-    char c = text[at];
-    if (c == '"') {
-      quoted = !quoted;  // a doubled quote toggles twice
-      recordEmpty = false;
-      continue;
-    }
-    if (quoted) {
-      continue;
-    }
-    if (c == '\n' || c == '\r') {
-      finishRecord();
-      continue;
-    }
-    recordEmpty = false;
-    for (std::size_t k = 0; k < 3; ++k) {
-      count[k] += c == kCandidates[k] ? 1 : 0;
-    }
-  }
-  if (!quoted) {
-    finishRecord();
-  }
-  unclear = false;
-  if (records == 0) {
-    return 0;
-  }
-  for (std::size_t k = 0; k < 3; ++k) {
-    if (consistent[k]) {
-      return kCandidates[k];
-    }
-  }
-  std::size_t best = 0;
-  for (std::size_t k = 1; k < 3; ++k) {
-    if (linesWith[k] > linesWith[best]) best = k;
-  }
-  if (linesWith[best] == 0) {
-    return 0;
-  }
-  for (std::size_t k = 0; k < 3; ++k) {
-    if (k != best && linesWith[k] * 3 > linesWith[best]) {
-      unclear = true;
-      return 0;
-    }
-  }
-  return kCandidates[best];
 }
 
 class TableReader {

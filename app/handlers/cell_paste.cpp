@@ -1,6 +1,7 @@
 #include "app/handlers/cell_paste.h"
 
 #include "app/handlers/value_list_binding.h"
+#include "app/import_notes.h"
 #include "app/main_window.h"
 #include "app/undo/window_history.h"
 #include "entry/pasted_block.h"
@@ -132,13 +133,24 @@ class CellPaste : public QObject {
   }
 
  private:
+  // Pastes, then says how commas were read or what was cut, if anything.
   void paste(QLineEdit* cell) {
-    const TextBlock block = ParsePastedBlock(ClipboardText().toStdString());
+    PasteNotes notes;
+    const TextBlock block = ParsePastedBlock(ClipboardText().toStdString(), &notes);
     if (block.empty()) return;
     if (block.size() == 1 && block[0].size() == 1) {
-      cell->insert(QString::fromStdString(block[0][0]));
-      return;
+      const QString value = QString::fromStdString(block[0][0]);
+      const qsizetype room = cell->maxLength() - (cell->text().size() - cell->selectedText().size());
+      if (value.size() > room) notes.cut = 1;
+      cell->insert(value);
+    } else {
+      pasteBlock(cell, block);
     }
+    const QString notice = DescribeValueNotes({.commas = notes.commas, .commaCells = notes.commaCells, .cut = notes.cut});
+    if (!notice.isEmpty()) window_.ShowNotice(notice);
+  }
+
+  void pasteBlock(QLineEdit* cell, const TextBlock& block) {
     for (ValueListBinding* lists : lists_) {
       int row = 0;
       std::size_t column = 0;

@@ -1,6 +1,7 @@
 // Import and export of the value lists through the File menu and the tool
 // strip, with the file dialogs answered by the script.
 #include "tests/app/script_fixture.h"
+#include "tests/interchange/workbook_fixtures.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -76,11 +77,30 @@ struct RefusedCase {
   const char* message;  // start of the message text
 };
 
+// An .ods whose first sheet is empty, as LibreOffice saves a new document.
+QByteArray EmptyOds() {
+  const std::vector<std::byte> zip = BuildZip(
+      {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+       {"content.xml", "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                       "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\"><office:body><office:spreadsheet>"
+                       "<table:table table:name=\"S\"><table:table-row table:number-rows-repeated=\"1048576\">"
+                       "<table:table-cell/></table:table-row></table:table></office:spreadsheet></office:body>"
+                       "</office:document-content>"}});
+  return QByteArray(reinterpret_cast<const char*>(zip.data()), qsizetype(zip.size()));
+}
+
 // A file that cannot be imported changes nothing and says why.
 const RefusedCase kRefused[] = {
     {"wrong_extension", "data.doc", "5,6\n", "请打开Excel文件！"},
     {"missing_file", "missing.xls", {}, ""},
     {"not_a_workbook", "garbage.xlsx", "this is not a workbook", ""},
+    {"empty_csv", "empty.csv", QByteArray(""), "文件中没有数据。"},
+    {"bom_alone", "bom.csv", "\xEF\xBB\xBF", "文件中没有数据。"},
+    {"ten_million_empty_lines", "lines.csv", QByteArray(10000000, '\n'), "文件中没有数据。"},
+    {"empty_first_sheet", "empty.ods", EmptyOds(), "文件中没有数据。"},
+    {"values_beyond_the_lists", "wide.csv", ",,,5\n", "第一个工作表的A、B两列中没有数据。"},
+    {"flat_ods", "data.fods", "<?xml version=\"1.0\"?>", "这是扁平 OpenDocument 电子表格（.fods）"},
+    {"not_an_ods", "text.ods", "plain text", "文件不是OpenDocument电子表格。"},
 };
 
 TEST_F(SpreadsheetWindowTest, RefusedFilesKeepTheTypedData) {
@@ -100,6 +120,10 @@ TEST_F(SpreadsheetWindowTest, RefusedFilesKeepTheTypedData) {
     EXPECT_EQ(Items(dump, "List1").mid(0, 3), (QStringList{"5", "7", "9"}));
     EXPECT_EQ(Text(dump, QStringLiteral("Text1(0)")), QStringLiteral("5"));
     EXPECT_EQ(Text(dump, QStringLiteral("Text4(0)")), QStringLiteral("7.0000"));
+    EXPECT_EQ(Text(dump, QStringLiteral("Label14")), QString()) << "the refused path is not kept";
+    const QJsonObject undone = RunAndDump(QStringLiteral("menu 撤销"));
+    EXPECT_EQ(Text(undone, QStringLiteral("Label14")), QString()) << "nor brought back by the undo";
+    EXPECT_EQ(Items(undone, "List2").mid(0, 3), (QStringList{"6", "8", ""})) << "the undo takes back the last typing";
   }
 }
 
@@ -140,7 +164,8 @@ TEST_F(SpreadsheetWindowTest, TextTablesImportLikeWorkbooks) {
     out.write(row.bytes);
     out.close();
     const QJsonObject dump = RunAndDump(QStringLiteral("answer %1\nmenu 从Excel导入数据").arg(file));
-    EXPECT_TRUE(Messages(dump).isEmpty()) << row.name;
+    ASSERT_EQ(Messages(dump).size(), 1) << row.name;
+    EXPECT_EQ(FirstMessage(dump), QStringLiteral("有2个单元格不是数字，未计入计算。")) << "the two titles" << row.name;
     EXPECT_EQ(Items(dump, "List1").mid(0, 4), (QStringList{"组1", "5", "7", "9"})) << row.name;
     EXPECT_EQ(Text(dump, QStringLiteral("Text4(3)")), QStringLiteral("8.0000")) << row.name;
   }

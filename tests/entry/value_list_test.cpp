@@ -87,7 +87,9 @@ TEST(ValueList, PlainDecimalsReadAsTheFullReadingsDo) {
   // list reads it by its short path or not.
   for (const char* text : {"107.1", "-0", "-0.0", "-0.5", "0.0001", "007.50", "99999999999.9999",
                            "-12345678901.1234", "123456789012.5", "1.23456", "5.", ".5", "+5", "1 2", "0.1",
-                           "3", "-"}) {
+                           "3", "-",
+                           // Long runs of digits, which must not overflow the short path's count.
+                           "7777777777777777777777777", "12345678901.123456789012345678"}) {
     ValueList list;
     list.append(text);
     const std::int64_t raw = ReadRawValue(text);

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/stats/case_table.h"
+
 namespace kelvasta {
 namespace {
+
+using testing::ForEachCase;
 
 SheetColumns Sheet(std::vector<std::vector<std::string>> columns) {
   SheetColumns sheet;
@@ -26,6 +30,56 @@ TEST(ArrangeColumns, ColumnsPerGroupAndRowsPerPatient) {
   out = ArrangeColumns(Sheet({{"值", "5", "6", "7", "8", "9"}, {"性别", "男", "女", "男", "未知", "男"}}), tall, 2);
   EXPECT_EQ(out.columns, (std::vector<std::vector<std::string>>{{"6", "", ""}, {"5", "7", "9"}}))
       << "each value in its group's list, other groups left out, lists padded to the longest";
+}
+
+struct LongCase {
+  const char* name;
+  std::vector<std::optional<std::string>> groups;
+  std::vector<std::vector<std::string>> lists;
+  std::size_t groupNotChosen, notANumber;
+  const char* source;
+};
+
+TEST(ArrangeColumns, GroupsAreComparedTrimmedAndWidthFolded) {
+  // Values in column 0, groups in column 1, no title row.
+  const SheetColumns sheet = Sheet({{"1", "2", "3", "4", "5", "6", "x", "", ""},
+                                    {"A", "A ", " A", "Ａ", "", "B", "A", "B", ""}});
+  // clang-format off
+  std::vector<LongCase> cases{
+      {"spellings of one group", {"A", "B"}, {{"1", "2", "3", "4", "x"}, {"6"}}, 1, 2,
+       "A, A , ␣A and Ａ are one group; row 5 has a blank group; x and the empty value of row 8 count"},
+      {"empty choice fills nothing", {"A", std::nullopt}, {{"1", "2", "3", "4", "x"}, {}}, 3, 1,
+       "a list left without a group takes no rows, not the blank ones"},
+      {"blank chosen explicitly", {"(空白)", "B"}, {{"5"}, {"6"}}, 5, 1,
+       "only the chooser's (空白) takes the row with a blank group cell"},
+  };
+  // clang-format on
+  ForEachCase(cases, [&](const LongCase& c) {
+    ColumnChoice tall{.sheet = 0, .header = false, .columns = {}, .valueColumn = 0, .groupColumn = 1, .groups = c.groups};
+    for (auto& group : tall.groups)
+      if (group && *group == kBlankGroupName) group = "";
+    LeftOutRows left;
+    SheetColumns out = ArrangeColumns(sheet, tall, 2, &left);
+    std::vector<std::vector<std::string>> lists = c.lists;
+    for (auto& list : lists) list.resize(out.columns[0].size());
+    EXPECT_EQ(out.columns, lists);
+    EXPECT_EQ(left.groupNotChosen, c.groupNotChosen);
+    EXPECT_EQ(left.notANumber, c.notANumber);
+  });
+}
+
+TEST(ListGroups, TheWholeColumnUpToALimit) {
+  std::vector<std::string> column{"组"};
+  for (int row = 0; row < 300; ++row) column.push_back(row < 250 ? "A" : " Ｂ ");
+  column.push_back("");
+  column.push_back("C");
+  ColumnGroups groups = ListGroups(column, true, 1000);
+  EXPECT_EQ(groups.names, (std::vector<std::string>{"A", "Ｂ", "C"})) << "B first comes after row 250";
+  EXPECT_TRUE(groups.blanks);
+  EXPECT_FALSE(groups.more);
+  groups = ListGroups(column, true, 2);
+  EXPECT_EQ(groups.names.size(), 2u);
+  EXPECT_TRUE(groups.more);
 }
 
 TEST(ColumnNames, LettersBothWays) {

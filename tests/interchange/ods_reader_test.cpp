@@ -168,6 +168,17 @@ TEST(OdsReader, SheetNamesPreviewAndChosenColumns) {
   ReadResult read = ReadWorksheetColumns(dir.File("book.ods"), 1, chosen, 1000);
   ASSERT_EQ(read.error, WorkbookError::None);
   EXPECT_EQ(read.sheet.columns, (Columns{{"3", "3", "3"}, {"1", "1", "1"}}));
+
+  // Repeated cells reach the kept columns inside them and only those: B and
+  // C of "7" repeated over B to XFD, and a used column D beside them.
+  testing::WriteBytes(dir.File("wide.ods"), testing::BuildZip(Ods(Table("S",
+      "<table:table-row table:number-rows-repeated=\"3\"><table:table-cell/><table:table-cell "
+      "table:number-columns-repeated=\"16383\" office:value-type=\"float\" office:value=\"7\"/></table:table-row>"))));
+  const int wide[] = {16383, 0, 2};
+  read = ReadWorksheetColumns(dir.File("wide.ods"), 0, wide, 1000);
+  ASSERT_EQ(read.error, WorkbookError::None);
+  EXPECT_EQ(read.sheet.columns, (Columns{{"7", "7", "7"}, {"", "", ""}, {"7", "7", "7"}}));
+  EXPECT_EQ(read.sheet.lastUsedRow, 3);
 }
 
 TEST(WorkbookSheets, XlsxAndXlsNamesAndChoice) {

@@ -126,6 +126,10 @@ TEST(TextTable, SeparatorsAndLineEnds) {
       {"separator inside quotes only", "\"a;b\",c\n\"d;e\",f\n", {{"a;b", "d;e"}, {"c", "f"}},
        "quoted semicolons do not count"},
       {"text after closing quote", "\"ab\"c,d\n", {{"abc"}, {"d"}}, "lenient as Excel"},
+      {"quote inside a field", "12\",3\n4,5\n", {{"12\"", "4"}, {"3", "5"}},
+       "LibreOffice reads 12\" | 3 and 4 | 5: the inch mark opens no quoted field"},
+      {"quote inside a field then a quoted one", "a\"b;\"c;d\"\n1;2\n", {{"a\"b", "1"}, {"c;d", "2"}},
+       "only a quote at a field's start opens it, for the separator too"},
       {"numbers as a workbook shows them", "+5, 7 \n1e3,0012\n", {{"5", "1000"}, {"7", "12"}},
        "Excel turns these into numbers"},
   };
