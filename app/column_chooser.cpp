@@ -117,6 +117,11 @@ class ColumnChooser : public QDialog {
 
   void show(const SheetPreview& preview) {
     preview_ = preview;
+    defaults_ = SuggestColumns(preview.rows, preview.columnCount);
+    {
+      const QSignalBlocker blocker(header_);
+      header_->setChecked(defaults_.header);
+    }
     table_->clear();
     table_->setRowCount(int(preview.rows.size()));
     table_->setColumnCount(preview.columnCount);
@@ -149,8 +154,8 @@ class ColumnChooser : public QDialog {
       box->clear();
       box->addItems(names);
     }
-    value_->setCurrentIndex(preview_.columnCount > 1 ? 1 : 0);
-    group_->setCurrentIndex(0);
+    value_->setCurrentIndex(defaults_.valueColumn >= 0 ? defaults_.valueColumn : (preview_.columnCount > 1 ? 1 : 0));
+    group_->setCurrentIndex(defaults_.groupColumn >= 0 ? defaults_.groupColumn : 0);
     fillGroups();
     showMode();
   }
@@ -195,6 +200,7 @@ class ColumnChooser : public QDialog {
 
   QString path_;
   SheetPreview preview_;
+  ColumnDefaults defaults_;
   QComboBox* sheet_;
   QCheckBox* header_;
   QRadioButton* wide_;

@@ -56,7 +56,8 @@ void RecordingDesktop::showMessage(QWidget*, const QString& title, const QString
 
 void RecordingDesktop::openUrl(const QString& address) { opened_.push_back(address); }
 
-QString RecordingDesktop::askOpenFile(QWidget*, const QString&, const QString&) {
+QString RecordingDesktop::askOpenFile(QWidget*, const QString&, const QString& filter) {
+  lastFilter_ = filter;
   return nextAnswer();
 }
 

@@ -83,6 +83,8 @@ class RecordingDesktop final : public Desktop {
   std::optional<ChartSaveChoice> askChartFile(QWidget* owner, const QString& suggestedName) override;
 
   void queueAnswer(const QString& path) { answers_.push_back(path); }
+  // The file types the last file dialog offered.
+  const QString& lastFilter() const { return lastFilter_; }
   // The next column chooser takes this choice (an empty queue cancels).
   void queueColumns(ColumnChoice choice) { columns_.push_back(std::move(choice)); }
   // What happened since the previous call.
@@ -93,6 +95,7 @@ class RecordingDesktop final : public Desktop {
   QString nextAnswer();
 
   std::deque<QString> answers_;
+  QString lastFilter_;
   std::deque<ColumnChoice> columns_;
   std::vector<Message> messages_;
   QStringList opened_;

@@ -38,6 +38,10 @@ QString ReadErrorText(WorkbookError error, const QString& path) {
   if (error == WorkbookError::NotAWorkbook) {
     if (Suffix(path) == u"ods") return QStringLiteral("文件不是OpenDocument电子表格。");
     if (IsTextTable(path)) return QStringLiteral("文件不是可识别的文本表格。");
+    // The file by name, and what the import reads instead.
+    return QStringLiteral("文件“%1”不是Excel工作簿。可以导入的文件有：Excel 工作簿（.xls、.xlsx）、"
+                          "OpenDocument 电子表格（.ods）和文本表格（.csv、.tsv、.txt）。")
+        .arg(QFileInfo(path).fileName());
   }
   const std::string_view text = DescribeWorkbookError(error);
   return QString::fromUtf8(text.data(), qsizetype(text.size()));

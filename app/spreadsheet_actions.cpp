@@ -19,10 +19,12 @@ namespace kelvasta {
 
 namespace {
 
-// The first filter stays the workbook one the import has always offered.
+// The first filter shows every kind the import reads; the workbook one the
+// import has always offered follows it.
 const QString kFileTypes = QStringLiteral(
-    "Microsoft Excel 工作簿(*.xls *.xlsx);;所有数据文件(*.xls *.xlsx *.ods *.csv *.tsv *.txt);;"
-    "OpenDocument 电子表格(*.ods);;文本文件(*.csv *.tsv *.txt)");
+    "所有可导入的文件(*.xls *.xlsx *.xlsm *.xlt *.xltx *.xltm *.ods *.csv *.tsv *.txt);;"
+    "Microsoft Excel 工作簿(*.xls);;Excel 工作簿(*.xlsx *.xlsm *.xlt *.xltx *.xltm);;"
+    "OpenDocument 电子表格(*.ods);;文本文件(*.csv *.tsv *.txt);;所有文件(*)");
 const QString kXlsxType = QStringLiteral("Excel 工作簿(*.xlsx)");
 const QString kCsvType = QStringLiteral("CSV UTF-8(*.csv)");
 const QString kXlsType = QStringLiteral("Microsoft Excel 工作簿(*.xls)");

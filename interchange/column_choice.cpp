@@ -95,6 +95,70 @@ SheetColumns ArrangeColumns(SheetColumns read, const ColumnChoice& choice, std::
   return out;
 }
 
+namespace {
+
+bool Blank(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+// A number as the lists would count it, with blanks around it allowed.
+bool IsNumber(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t");
+  const auto last = text.find_last_not_of(" \t");
+  return first != std::string::npos && ReadRawValue(std::string_view(text).substr(first, last - first + 1)) != kMissingRaw;
+}
+
+struct ColumnTally {
+  std::size_t filled = 0, numbers = 0, distinct = 0;
+};
+
+ColumnTally Tally(const std::vector<std::vector<std::string>>& rows, int column, std::size_t from) {
+  ColumnTally tally;
+  std::unordered_set<std::string> seen;
+  for (std::size_t r = from; r < rows.size(); ++r) {
+    if (std::size_t(column) >= rows[r].size() || Blank(rows[r][std::size_t(column)])) continue;
+    const std::string& text = rows[r][std::size_t(column)];
+    ++tally.filled;
+    if (IsNumber(text)) ++tally.numbers;
+    seen.insert(GroupKey(text));
+  }
+  tally.distinct = seen.size();
+  return tally;
+}
+
+bool MostlyNumbers(const ColumnTally& t) { return t.filled > 0 && t.numbers * 5 >= t.filled * 4; }
+
+}  // namespace
+
+ColumnDefaults SuggestColumns(const std::vector<std::vector<std::string>>& rows, int columns) {
+  ColumnDefaults defaults;
+  if (rows.empty() || columns <= 0) return defaults;
+  // A title row: some text in the first row over a column of numbers.
+  for (int c = 0; c < columns && !defaults.header; ++c) {
+    const std::string& top = c < int(rows[0].size()) ? rows[0][std::size_t(c)] : std::string();
+    defaults.header = !Blank(top) && !IsNumber(top) && MostlyNumbers(Tally(rows, c, 1));
+  }
+  const std::size_t from = defaults.header ? 1 : 0;
+  std::vector<ColumnTally> tallies;
+  for (int c = 0; c < columns; ++c) tallies.push_back(Tally(rows, c, from));
+  // Groups repeat: the column with the fewest different entries that has
+  // more rows than entries, texts before numbers (codes such as 1 and 2).
+  const auto better = [&](int a, int b) {
+    const ColumnTally &x = tallies[std::size_t(a)], &y = tallies[std::size_t(b)];
+    const bool textA = !MostlyNumbers(x), textB = !MostlyNumbers(y);
+    if (textA != textB) return textA;
+    return x.distinct < y.distinct;
+  };
+  for (int c = 0; c < columns; ++c) {
+    const ColumnTally& t = tallies[std::size_t(c)];
+    if (t.filled < 2 || t.distinct >= t.filled) continue;
+    if (defaults.groupColumn < 0 || better(c, defaults.groupColumn)) defaults.groupColumn = c;
+  }
+  for (int c = 0; c < columns && defaults.valueColumn < 0; ++c)
+    if (c != defaults.groupColumn && MostlyNumbers(tallies[std::size_t(c)])) defaults.valueColumn = c;
+  return defaults;
+}
+
 std::vector<std::string> DistinctTexts(const std::vector<std::vector<std::string>>& rows, int column, bool header) {
   std::vector<std::string> seen;
   for (std::size_t row = header ? 1 : 0; row < rows.size(); ++row) {

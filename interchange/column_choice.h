@@ -63,6 +63,17 @@ struct ColumnGroups {
 };
 ColumnGroups ListGroups(const std::vector<std::string>& column, bool header, std::size_t limit);
 
+// What the chooser offers first for a sheet, from its preview: the title
+// switch on when the first row is text over numbers; the value column the
+// first column of numbers; the group column the other column with the
+// fewest different texts (-1 for none of either).
+struct ColumnDefaults {
+  bool header = false;
+  int valueColumn = -1;
+  int groupColumn = -1;
+};
+ColumnDefaults SuggestColumns(const std::vector<std::vector<std::string>>& rows, int columns);
+
 // "A" for 0, "AB" for 27; and back, -1 for a text that is no column name.
 std::string ColumnName(int column);
 int ColumnIndex(const std::string& name);

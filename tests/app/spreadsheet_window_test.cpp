@@ -93,7 +93,7 @@ QByteArray EmptyOds() {
 const RefusedCase kRefused[] = {
     {"wrong_extension", "data.doc", "5,6\n", "请打开Excel文件！"},
     {"missing_file", "missing.xls", {}, ""},
-    {"not_a_workbook", "garbage.xlsx", "this is not a workbook", ""},
+    {"not_a_workbook", "garbage.xlsx", "this is not a workbook", "文件“garbage.xlsx”不是Excel工作簿。可以导入的文件有："},
     {"empty_csv", "empty.csv", QByteArray(""), "文件中没有数据。"},
     {"bom_alone", "bom.csv", "\xEF\xBB\xBF", "文件中没有数据。"},
     {"ten_million_empty_lines", "lines.csv", QByteArray(10000000, '\n'), "文件中没有数据。"},
@@ -131,6 +131,12 @@ TEST_F(SpreadsheetWindowTest, CancellingChangesNothing) {
   const QJsonObject dump = RunAndDump(kTyped + QStringLiteral("answer \nmenu 从Excel导入数据\nanswer \nmenu 导出数据到Excel"));
   EXPECT_TRUE(Messages(dump).isEmpty());
   EXPECT_EQ(Items(dump, "List1").mid(0, 3), (QStringList{"5", "7", "9"}));
+  // The dialog opens on every kind the import reads; the workbook label stays one of its filters.
+  const QStringList filters = desktop_->lastFilter().split(QStringLiteral(";;"));
+  ASSERT_GT(filters.size(), 1);
+  for (const char* pattern : {"*.xls ", "*.xlsx", "*.ods", "*.csv", "*.tsv", "*.txt"})
+    EXPECT_TRUE(filters.front().contains(QLatin1String(pattern))) << pattern;
+  EXPECT_TRUE(filters.contains(QStringLiteral("Microsoft Excel 工作簿(*.xls)")));
 }
 
 TEST_F(SpreadsheetWindowTest, AFolderThatCannotBeWrittenIsReported) {

@@ -82,6 +82,36 @@ TEST(ListGroups, TheWholeColumnUpToALimit) {
   EXPECT_TRUE(groups.more);
 }
 
+// What the chooser offers first: a title row when text stands over numbers,
+// the first column of numbers for values, the column of few repeated texts
+// for groups.
+TEST(SuggestColumns, TitleValuesAndGroupsFromThePreview) {
+  using Rows = std::vector<std::vector<std::string>>;
+  struct Case {
+    const char* name;
+    Rows rows;
+    bool header;
+    int value, group;
+  };
+  const Case cases[] = {
+      {"patients", {{"编号", "性别", "血压"}, {"1", "男", "120"}, {"2", "女", "110"}, {"3", "男", "130"}},
+       true, 0, 1},
+      {"no title", {{"男", "120"}, {"女", "110"}, {"男", "130"}}, false, 1, 0},
+      {"numbers only", {{"1", "2"}, {"3", "4"}}, false, 0, -1},
+      {"groups as codes", {{"组", "值"}, {"1", "5.5"}, {"2", "6.1"}, {"1", "7"}, {"2", "8"}}, true, 1, 0},
+      {"text only", {{"a", "b"}, {"c", "d"}}, false, -1, -1},
+      {"empty", {}, false, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int columns = c.rows.empty() ? 0 : int(c.rows[0].size());
+    const ColumnDefaults d = SuggestColumns(c.rows, columns);
+    EXPECT_EQ(d.header, c.header);
+    EXPECT_EQ(d.valueColumn, c.value);
+    EXPECT_EQ(d.groupColumn, c.group);
+  }
+}
+
 TEST(ColumnNames, LettersBothWays) {
   for (const auto& [index, name] : std::vector<std::pair<int, std::string>>{{0, "A"}, {25, "Z"}, {26, "AA"}, {16383, "XFD"}}) {
     EXPECT_EQ(ColumnName(index), name);
