@@ -3,6 +3,8 @@
 #include "app/chart/chart_tab.h"
 #include "app/controls.h"
 #include "app/details/report_export.h"
+#include "app/details/report_rows.h"
+#include "app/test_table.h"
 #include "app/main_window.h"
 
 #include <QApplication>
@@ -22,6 +24,11 @@
 #include <utility>
 
 namespace kelvasta {
+
+namespace {
+// Pairs copied with the results at most.
+constexpr std::size_t kCopiedPairs = 10000;
+}  // namespace
 
 DetailsPane::DetailsPane(const MainWindow& window, QWidget* parent)
     : QWidget(parent), window_(window), builders_(StandardReportBuilders()) {
@@ -220,9 +227,19 @@ void DetailsPane::restyleRows() {
 
 void DetailsPane::copyToClipboard() {
   ensureCurrent();
+  DetailsReport copied = report_;
+  // Lists of pairs go with their values, read only now: a keystroke never
+  // builds them.
+  const int test = window_.CurrentTest();
+  if (test == kPairedT || test == kCorrelation) {
+    const Storage& s = window_.storage();
+    const Controls& c = window_.controls();
+    copied.data = PairRows(s.List1().items(), s.List2().items(), s.List1().numbers(), s.List2().numbers(),
+                           {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))}, test == kPairedT, kCopiedPairs);
+  }
   auto* mime = new QMimeData;
-  mime->setHtml(ReportHtml(report_));
-  mime->setText(ReportPlainText(report_));
+  mime->setHtml(ReportHtml(copied));
+  mime->setText(ReportPlainText(copied));
   QApplication::clipboard()->setMimeData(mime);
   copied_ = true;
 }

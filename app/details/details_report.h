@@ -36,6 +36,9 @@ struct DetailsReport {
   // The inputs as a grid for copying: the table cells or each group's summary
   // figures; the first row holds the headings.
   std::vector<QStringList> inputs;
+  // The typed values themselves where the inputs are lists of pairs (paired
+  // t, correlation), first row the headings; filled only for copying.
+  std::vector<QStringList> data;
   // The panel's own captions for copying: label and shown text.
   std::vector<std::pair<QString, QString>> captions;
 };

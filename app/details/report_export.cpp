@@ -1,5 +1,7 @@
 #include "app/details/report_export.h"
 
+#include "stats/number_text.h"
+
 #include <QJsonArray>
 #include <QJsonValue>
 
@@ -29,7 +31,7 @@ Part FigureRows(const DetailsReport& report) {
 
 std::vector<Part> Parts(const DetailsReport& report) {
   std::vector<Part> parts{
-      {{report.test}}, report.inputs, CaptionRows(report), FigureRows(report), {{report.sentence}}};
+      {{report.test}}, report.inputs, report.data, CaptionRows(report), FigureRows(report), {{report.sentence}}};
   std::erase_if(parts, [](const Part& part) { return part.empty() || part == Part{{QString()}}; });
   return parts;
 }
@@ -46,6 +48,24 @@ QString HtmlRow(const QStringList& cells, const char* tag, qsizetype width) {
 }
 
 }  // namespace
+
+std::vector<QStringList> PairRows(const std::vector<std::string>& first, const std::vector<std::string>& second,
+                                  const std::vector<double>& firstNumbers, const std::vector<double>& secondNumbers,
+                                  const QStringList& headings, bool differences, std::size_t limit) {
+  std::vector<QStringList> rows{QStringList{QStringLiteral("序号")} + headings};
+  if (differences) rows.front().push_back(QStringLiteral("差值"));
+  const std::size_t size = std::min({first.size(), second.size(), firstNumbers.size(), secondNumbers.size()});
+  std::size_t pairs = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (!std::isfinite(firstNumbers[i]) || !std::isfinite(secondNumbers[i])) continue;
+    if (++pairs > limit) continue;
+    QStringList row{QString::number(i + 1), QString::fromStdString(first[i]), QString::fromStdString(second[i])};
+    if (differences) row.push_back(QString::fromStdString(DoubleToText(firstNumbers[i] - secondNumbers[i])));
+    rows.push_back(std::move(row));
+  }
+  if (pairs > limit) rows.push_back({QStringLiteral("共%1对，此处只列出前%2对").arg(pairs).arg(limit)});
+  return rows.size() > 1 ? rows : std::vector<QStringList>{};
+}
 
 QString ReportPlainText(const DetailsReport& report) {
   QStringList lines;
@@ -69,6 +89,7 @@ QString ReportHtml(const DetailsReport& report) {
     html += QStringLiteral("</table><p></p>");
   };
   table(report.inputs, true);
+  table(report.data, true);
   table(CaptionRows(report), false);
   table(FigureRows(report), false);
   if (!report.sentence.isEmpty()) html += QStringLiteral("<p>%1</p>").arg(report.sentence.toHtmlEscaped());

@@ -4,6 +4,7 @@
 #include "app/details/details_pane.h"
 #include "app/test_table.h"
 #include "app/twips.h"
+#include "app/details/report_export.h"
 #include "tests/app/script_fixture.h"
 
 #include <QApplication>
@@ -110,6 +111,31 @@ TEST_F(DetailsPaneTest, DumpAndClipboardCarryTheReport) {
   EXPECT_TRUE(html.contains(QStringLiteral("<td>试验组</td><td>20</td>")));
   EXPECT_TRUE(html.contains(QStringLiteral("<td colspan=\"2\">Fisher确切概率法</td>")));
   EXPECT_TRUE(html.contains(QStringLiteral("<p>两组率差异无统计学意义。</p>")));
+}
+
+// Pairs are copied with their values as typed: the paired t with each
+// difference, the correlation without; an incomplete row is no pair.
+TEST_F(DetailsPaneTest, PairsAreCopiedWithTheirValues) {
+  struct Case {
+    int test;
+    const char* table;
+  };
+  const Case cases[] = {
+      {1, "序号\t第1组\t第2组\t差值\n1\t1.5\t1\t0.5\n3\t4\t6\t-2\n"},
+      {6, "序号\t第1组\t第2组\n1\t1.5\t1\n3\t4\t6\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.test);
+    const QJsonObject dump = RunAndDump(QStringLiteral("click Command1(%1)\nset Text1(0) 1.5\nset Text2(0) 1\n"
+                                                       "set Text1(1) 2\nset Text1(2) 4\nset Text2(2) 6\nmenu 复制结果")
+                                            .arg(c.test));
+    EXPECT_TRUE(dump.value(QStringLiteral("clipboard")).toString().contains(QString::fromUtf8(c.table)))
+        << dump.value(QStringLiteral("clipboard")).toString().toStdString();
+  }
+  const std::vector<std::string> a{"1", "2", "3"}, b{"4", "5", "6"};
+  const std::vector<QStringList> cut = PairRows(a, b, {1, 2, 3}, {4, 5, 6}, {QStringLiteral("x"), QStringLiteral("y")}, false, 2);
+  ASSERT_EQ(cut.size(), 4u);
+  EXPECT_EQ(cut.back(), QStringList{QStringLiteral("共3对，此处只列出前2对")});
 }
 
 TEST_F(DetailsPaneTest, OneRefreshPerChangeAndNoneWhileHidden) {
