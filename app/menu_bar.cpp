@@ -46,11 +46,11 @@ class LeaveMenuBarOnEscape final : public QObject {
 
 void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
-  QAction* open = file->addAction(QStringLiteral("打开…"), this, &MainWindow::OpenWork);
+  QAction* open = file->addAction(QStringLiteral("打开(&O)…"), this, &MainWindow::OpenWork);
   open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  QAction* save = file->addAction(QStringLiteral("保存"), this, &MainWindow::SaveWork);
+  QAction* save = file->addAction(QStringLiteral("保存(&S)"), this, &MainWindow::SaveWork);
   save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  QAction* saveAs = file->addAction(QStringLiteral("另存为…"), this, &MainWindow::SaveWorkAs);
+  QAction* saveAs = file->addAction(QStringLiteral("另存为(&A)…"), this, &MainWindow::SaveWorkAs);
   saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   for (int i = 0; i < 5; ++i) {
     QAction* recent =
@@ -61,7 +61,7 @@ void MainWindow::buildMenus() {
   file->addSeparator();
   importAction_ = file->addAction(QStringLiteral("从Excel导入数据"), this, &MainWindow::ImportFromSpreadsheet);
   importAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
-  columnsAction_ = file->addAction(QStringLiteral("导入数据（选择列）…"), this, &MainWindow::ImportChosenColumns);
+  columnsAction_ = file->addAction(QStringLiteral("导入数据（选择列）(&L)…"), this, &MainWindow::ImportChosenColumns);
   exportAction_ = file->addAction(QStringLiteral("导出数据到Excel"), this, &MainWindow::ExportToSpreadsheet);
   exportAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
   file->addSeparator();
@@ -75,31 +75,31 @@ void MainWindow::buildMenus() {
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
-  undoAction_ = edit->addAction(QStringLiteral("撤销"), this, [this] { history_->undo(); });
+  undoAction_ = edit->addAction(QStringLiteral("撤销(&U)"), this, [this] { history_->undo(); });
   undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-  redoAction_ = edit->addAction(QStringLiteral("重做"), this, [this] { history_->redo(); });
+  redoAction_ = edit->addAction(QStringLiteral("重做(&R)"), this, [this] { history_->redo(); });
   redoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
   edit->addSeparator();
-  QAction* copy = edit->addAction(QStringLiteral("复制结果"), this, &MainWindow::CopyResults);
+  QAction* copy = edit->addAction(QStringLiteral("复制结果(&C)"), this, &MainWindow::CopyResults);
   copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-  edit->addAction(QStringLiteral("复制图表"), this, [this] { details_->chart().copyToClipboard(); });
-  edit->addAction(QStringLiteral("保存图表…"), this, [this] { details_->chart().saveAs(desktop_); });
+  edit->addAction(QStringLiteral("复制图表(&P)"), this, [this] { details_->chart().copyToClipboard(); });
+  edit->addAction(QStringLiteral("保存图表(&G)…"), this, [this] { details_->chart().saveAs(desktop_); });
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
-  detailsAction_ = view->addAction(QStringLiteral("统计详情"));
+  detailsAction_ = view->addAction(QStringLiteral("统计详情(&D)"));
   detailsAction_->setCheckable(true);
   detailsAction_->setChecked(true);
   detailsAction_->setShortcut(QKeySequence(Qt::Key_F2));
   connect(detailsAction_, &QAction::toggled, this, &MainWindow::SetDetailsShown);
   view->addSeparator();
-  QAction* zoomIn = view->addAction(QStringLiteral("放大"), this, [this] { SetZoom(ZoomedIn(zoom_)); });
+  QAction* zoomIn = view->addAction(QStringLiteral("放大(&I)"), this, [this] { SetZoom(ZoomedIn(zoom_)); });
   zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
-  QAction* zoomOut = view->addAction(QStringLiteral("缩小"), this, [this] { SetZoom(ZoomedOut(zoom_)); });
+  QAction* zoomOut = view->addAction(QStringLiteral("缩小(&O)"), this, [this] { SetZoom(ZoomedOut(zoom_)); });
   zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
-  QAction* actualSize = view->addAction(QStringLiteral("实际大小"), this, [this] { SetZoom(100); });
+  QAction* actualSize = view->addAction(QStringLiteral("实际大小(&Z)"), this, [this] { SetZoom(100); });
   actualSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
   view->addSeparator();
-  QAction* chart = view->addAction(QStringLiteral("显示图表"));
+  QAction* chart = view->addAction(QStringLiteral("显示图表(&H)"));
   chart->setObjectName(QStringLiteral("ShowChart"));
   chart->setCheckable(true);
   connect(chart, &QAction::toggled, this, [this](bool shown) {
@@ -108,11 +108,11 @@ void MainWindow::buildMenus() {
   });
 
   QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
-  QAction* planning = tools->addAction(QStringLiteral("样本量与检验效能…"), this, &MainWindow::ShowPowerWindow);
+  QAction* planning = tools->addAction(QStringLiteral("样本量与检验效能(&P)…"), this, &MainWindow::ShowPowerWindow);
   planning->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
-  QAction* helpPages = help->addAction(QStringLiteral("帮助"), this, &MainWindow::OpenHelp);
+  QAction* helpPages = help->addAction(QStringLiteral("帮助(&H)"), this, &MainWindow::OpenHelp);
   helpPages->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
   help->addAction(QStringLiteral("访问作者主页"), this, &MainWindow::OpenHomePage);
   QAction* about = help->addAction(QStringLiteral("版本信息"), this, &MainWindow::ShowAboutWindow);

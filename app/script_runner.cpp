@@ -240,7 +240,10 @@ void ScriptRunner::scroll(const QString& rest) {
 void ScriptRunner::menu(const QString& caption) {
   for (QAction* entry : window_.menuEntries()) {
     if (entry->isSeparator() || entry->menu() != nullptr) continue;
-    if (entry->text().remove(QLatin1Char('&')) != caption) continue;
+    // Named as shown ("打开(O)…") or without its mnemonic ("打开…").
+    static const QRegularExpression kMnemonic(QStringLiteral("\\(&[^)]\\)"));
+    const QString shown = entry->text().remove(QLatin1Char('&'));
+    if (shown != caption && QString(entry->text()).remove(kMnemonic).remove(QLatin1Char('&')) != caption) continue;
     if (entry->isEnabled()) entry->trigger();
     return;
   }
