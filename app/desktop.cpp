@@ -1,6 +1,7 @@
 #include "app/desktop.h"
 
 #include "app/column_chooser.h"
+#include "app/file_dialogs.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -19,12 +20,21 @@ void SystemDesktop::openUrl(const QString& address) {
 }
 
 QString SystemDesktop::askOpenFile(QWidget* owner, const QString& title, const QString& filter) {
-  return QFileDialog::getOpenFileName(owner, title, QString(), filter);
+  QFileDialog dialog(owner, title, QString(), filter);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  FitFileDialog(dialog);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0);
 }
 
 QString SystemDesktop::askSaveFile(QWidget* owner, const QString& title, const QString& filter,
                                    QString* chosenFilter) {
-  return QFileDialog::getSaveFileName(owner, title, QString(), filter, chosenFilter);
+  QFileDialog dialog(owner, title, QString(), filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  FitFileDialog(dialog);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  if (chosenFilter != nullptr) *chosenFilter = dialog.selectedNameFilter();
+  return dialog.selectedFiles().value(0);
 }
 
 Desktop::SaveChoice SystemDesktop::askSaveChanges(QWidget* owner) {

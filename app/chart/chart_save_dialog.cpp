@@ -1,16 +1,16 @@
 #include "app/chart/chart_save_dialog.h"
 
+#include "app/file_dialogs.h"
+
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include <QTreeView>
 
 namespace kelvasta {
 
@@ -53,7 +53,7 @@ std::optional<ChartSaveChoice> AskChartFile(QWidget* owner, const QString& sugge
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters({kPng, kSvg, kPdf});
   dialog.selectFile(suggestedName + QStringLiteral(".png"));
-  dialog.resize(880, 560);
+  FitFileDialog(dialog);
 
   auto* options = new QWidget(&dialog);
   auto* row = new QHBoxLayout(options);
@@ -79,10 +79,6 @@ std::optional<ChartSaveChoice> AskChartFile(QWidget* owner, const QString& sugge
     grid->addWidget(new QLabel(QStringLiteral("图表大小："), &dialog), grid->rowCount(), 0);
     grid->addWidget(options, grid->rowCount() - 1, 1, 1, -1);
   }
-  // The file list shows its columns whole.
-  for (QTreeView* list : dialog.findChildren<QTreeView*>())
-    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-
   // The format follows the filter: the name's extension and the dpi with it.
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
     const QString suffix = SuffixOf(filter);
