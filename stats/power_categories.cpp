@@ -190,7 +190,9 @@ OrdinalPlan PlanOrdinal(const PlanningGoal& goal, const OrdinalPlanningInput& in
     plan.problems.push_back({"p2_1", PlanningIssue::kNoEffect});
     return plan;
   }
-  if (!goalUsable) return plan;
+  const bool ratioUsable = goal.mode == PlanningMode::kPower ||
+                           CheckValue(in.ratio, "ratio", in.ratio > 0 && in.ratio <= kMaxPlannedSize, plan.problems);
+  if (!goalUsable || !ratioUsable) return plan;
   const auto powerAt = [&](double n1, double n2) { return NoetherPower(goal, in, p, n1, n2); };
   if (goal.mode == PlanningMode::kPower) {
     const bool n1Usable = CheckValue(in.n1, "n1", IsPlannedSize(in.n1, 2), plan.problems);
@@ -202,7 +204,6 @@ OrdinalPlan PlanOrdinal(const PlanningGoal& goal, const OrdinalPlanningInput& in
     return plan;
   }
   const double k = in.ratio;
-  if (!CheckValue(k, "ratio", k > 0 && k <= kMaxPlannedSize, plan.problems)) return plan;
   const double t = 1 / (1 + k);
   double cubes = 0;
   for (std::size_t j = 0; j < kPlannedGrades; ++j) {
