@@ -37,6 +37,8 @@ enum class PlanningIssue {
   kNoEffect,       // the planned effect is zero (equal means, ρ = 0)
   kNotComputable,  // the effect is too large or too small for finite arithmetic
   kBeyondLimit,    // the sample size needed exceeds kMaxPlannedSize
+  kShareSum,       // shares that must sum to 1 (or at most 1) do not
+  kBeyondExact,    // the exact method is not computed at this size; the formulas are
 };
 
 struct PlanningProblem {

@@ -26,15 +26,6 @@ QString TestCaption(int test) {
   return QString::fromUtf8(caption.data(), qsizetype(caption.size()));
 }
 
-// Nothing to take: the matching panel is not on screen, or its data do not
-// give the figures.
-PilotValues NoPilot(int test, bool shown) {
-  PilotValues none;
-  none.note = shown ? QStringLiteral("“%1”面板的数据不足以计算设计参数").arg(TestCaption(test))
-                    : QStringLiteral("请先在“%1”面板中输入预试验数据").arg(TestCaption(test));
-  return none;
-}
-
 bool Usable(const GroupMoments& m) { return m.n >= 2 && std::isfinite(m.mean) && std::isfinite(m.sd); }
 
 // Each group's moments from the lists while the summary cells hold what the
@@ -49,13 +40,20 @@ std::array<GroupMoments, Groups> GroupsOf(const ControlArray<QLineEdit>& cells,
   return groups;
 }
 
-QString SizesSource(const QStringList& sizes) {
-  return QStringLiteral("取自预试验数据：%1").arg(sizes.join(QStringLiteral("、")));
-}
-
 }  // namespace
 
 QString PilotText(double value) { return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest); }
+
+PilotValues NoPilot(int test, bool shown) {
+  PilotValues none;
+  none.note = shown ? QStringLiteral("“%1”面板的数据不足以计算设计参数").arg(TestCaption(test))
+                    : QStringLiteral("请先在“%1”面板中输入预试验数据").arg(TestCaption(test));
+  return none;
+}
+
+QString SizesSource(const QStringList& sizes) {
+  return QStringLiteral("取自预试验数据：%1").arg(sizes.join(QStringLiteral("、")));
+}
 
 PilotValues TwoGroupsPilot(const MainWindow& window) {
   if (window.CurrentTest() != kTwoSampleT) return NoPilot(kTwoSampleT, false);

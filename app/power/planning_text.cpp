@@ -131,6 +131,12 @@ void InputReader::note(const std::vector<PlanningProblem>& problems) {
       case PlanningIssue::kBeyondLimit:
         add(QStringLiteral("所需样本量超过 10,000,000"));
         break;
+      case PlanningIssue::kShareSum:
+        if (input != nullptr) add(input->sumNote);
+        break;
+      case PlanningIssue::kBeyondExact:
+        if (input != nullptr) add(input->exactNote);
+        break;
     }
   }
 }
@@ -174,12 +180,6 @@ ChartModel PowerCurveChart(const std::vector<PowerPoint>& curve, const QString& 
   panel.note = QStringLiteral("n = %1 时 1−β = %2").arg(Count(chosen), FigureText(chosenPower));
   model.panels.push_back(std::move(panel));
   return model;
-}
-
-PlanningReport PendingReport() {
-  PlanningReport report;
-  report.rows = {Row(QStringLiteral("所需样本量"), MissingText()), Row(QStringLiteral("检验效能 1−β"), MissingText())};
-  return report;
 }
 
 }  // namespace kelvasta::planning

@@ -69,7 +69,4 @@ QString Count(double n);
 ChartModel PowerCurveChart(const std::vector<PowerPoint>& curve, const QString& xTitle, double chosen,
                            std::optional<double> target);
 
-// The report of a design not planned yet: its name and "—".
-PlanningReport PendingReport();
-
 }  // namespace kelvasta::planning

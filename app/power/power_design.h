@@ -36,6 +36,8 @@ struct PlanningInput {
   bool percent = false;      // "10%" reads as 0.1
   QString rangeNote{};       // after the label, for a value out of range: "须大于0"
   QString noEffectNote{};    // the whole note for a value that plans no effect
+  QString sumNote{};         // the whole note for a row of shares it heads that does not sum to 1
+  QString exactNote{};       // the whole note for a size beyond the exact method's reach
 };
 
 // What the window shows and copies for a state.

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 namespace kelvasta {
@@ -156,9 +157,9 @@ void PowerWindow::buildInputs() {
       for (QWidget* widget : {static_cast<QWidget*>(cell), static_cast<QWidget*>(labels_[input.key]),
                               static_cast<QWidget*>(hints_[input.key])})
         widget->hide();
-      connect(cell, &QLineEdit::textChanged, this, [this, key = input.key] {
-        // The number of groups decides how many means are asked for.
-        if (key == u"k") layOutInputs();
+      connect(cell, &QLineEdit::textChanged, this, [this] {
+        // The numbers of groups and categories decide which cells are asked for.
+        if (Design(design_).shownKeys(state()) != shown_) layOutInputs();
         changed();
       });
     }
@@ -226,22 +227,25 @@ void PowerWindow::selectDesign(int design) {
 
 void PowerWindow::layOutInputs() {
   const PowerDesign& design = Design(design_);
+  const QStringList shown = design.shownKeys(state());
+  const auto widgets = [this](const QString& key) {
+    return std::array<QWidget*, 3>{labels_[key], cells_[key], hints_[key]};
+  };
+  // A cell that stays keeps its focus: only the ones leaving are hidden.
   for (const QString& key : shown_)
-    for (QWidget* widget : {static_cast<QWidget*>(labels_[key]), static_cast<QWidget*>(cells_[key]),
-                            static_cast<QWidget*>(hints_[key])}) {
+    for (QWidget* widget : widgets(key)) {
       inputsGrid_->removeWidget(widget);
-      widget->hide();
+      if (!shown.contains(key)) widget->hide();
     }
-  shown_ = design.shownKeys(state());
+  shown_ = shown;
   for (int row = 0; row < shown_.size(); ++row) {
     const QString& key = shown_[row];
     if (const PlanningInput* input = FindInput(design, key)) labels_[key]->setText(input->label);
-    inputsGrid_->addWidget(labels_[key], row, 0);
-    inputsGrid_->addWidget(cells_[key], row, 1);
-    inputsGrid_->addWidget(hints_[key], row, 2);
-    for (QWidget* widget : {static_cast<QWidget*>(labels_[key]), static_cast<QWidget*>(cells_[key]),
-                            static_cast<QWidget*>(hints_[key])})
+    int column = 0;
+    for (QWidget* widget : widgets(key)) {
+      inputsGrid_->addWidget(widget, row, column++);
       widget->show();
+    }
   }
   for (QAbstractButton* button : sideButtons_->buttons()) button->setEnabled(design.usesSides);
 }

@@ -150,6 +150,11 @@ const Example kExamples[] = {
      Select(1) + Down("Text1", kBefore) + Down("Text2", kAfter),
      {"pane:对子数(n)", "pane:差值均数(d̄)", "pane:差值标准差(Sd)", "pane:配对t检验/t", "pane:配对t检验/ν",
       "pane:配对t检验/P值", "pane:配对t检验/95%置信区间", "pane:效应量/Cohen's dz", "sentence"}},
+    {"help",
+     "ex-power-rates",
+     "menu 样本量与检验效能…\nclick Power.design(3)\nset Power.p1 0.6\nset Power.p2 0.4\n",
+     {"plan:精确法（Fisher确切概率法）/第1组例数 n1", "plan:精确法（Fisher确切概率法）/实际检验效能 1−β",
+      "plan:正态近似公式（Fleiss）/第1组例数 n1", "plan:连续性校正公式（Fleiss）/第1组例数 n1"}},
 };
 
 // The shown text of the row `spec` of a report's rows: "LABEL", the first

@@ -101,7 +101,7 @@ TEST_F(PowerWindowTest, MillionCharacterTextsInEveryCell) {
   const QString huge(1'000'000, QLatin1Char('7'));
   for (QWidget* widget : power->namedControls())
     if (auto* cell = qobject_cast<QLineEdit*>(widget)) cell->setText(huge);
-  for (const int design : {0, 1, 2, 6}) {
+  for (int design = 0; design < 8; ++design) {
     const QJsonObject dump = RunAndDump(QStringLiteral("click Power.design(%1)\n").arg(design));
     EXPECT_FALSE(Notes(dump).isEmpty()) << design;
   }
@@ -170,11 +170,14 @@ TEST_F(PowerWindowTest, RestoreSetsEveryInputExactly) {
   EXPECT_TRUE(Notes(dump).contains(QStringLiteral("请输入第1组均数 μ1")));
 }
 
-TEST_F(PowerWindowTest, DesignsToComeShowTheirNameAndDashes) {
-  const QJsonObject dump = RunAndDump(kOpen + QStringLiteral("click Power.design(3)\n"));
+TEST_F(PowerWindowTest, CountDesignsKeepTheirNamesAndOpenOnTheirTest) {
+  const QJsonObject dump = RunAndDump(QStringLiteral("click Command1(7)\n") + kOpen);
+  EXPECT_EQ(Power(dump).value(QStringLiteral("design")).toInt(), 7);
   EXPECT_EQ(Text(dump, QStringLiteral("Power.design(3)")), QStringLiteral("两样本率比较"));
-  for (const QJsonValue& row : Power(dump).value(QStringLiteral("rows")).toArray())
-    EXPECT_EQ(row.toArray().at(1).toString(), QStringLiteral("—"));
+  EXPECT_EQ(Text(dump, QStringLiteral("Power.design(5)")), QStringLiteral("多个率（R×C）比较"));
+  // Before any grade is typed the figures are "—" and the note asks for them.
+  EXPECT_TRUE(Notes(dump).contains(QStringLiteral("请输入第1组（+）构成比")));
+  EXPECT_TRUE(PowerFigure(dump, "n1").isNull());
 }
 
 }  // namespace
