@@ -8,6 +8,7 @@
 #include "app/details/details_pane.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "app/names/names_dialog.h"
 #include "app/power/power_window.h"
 #include "app/window_dump.h"
 
@@ -163,6 +164,11 @@ QWidget* ScriptRunner::control(const QString& name) const {
   // The planning window's controls are named "Power.<…>" themselves.
   if (const PowerWindow* power = window_.powerWindow(); power != nullptr && name.startsWith(QStringLiteral("Power."))) {
     for (QWidget* widget : power->namedControls())
+      if (widget->objectName() == name) return widget;
+  }
+  // The names dialog's cells exist, hidden, from the start.
+  if (name.startsWith(QStringLiteral("Names."))) {
+    for (QWidget* widget : window_.namesDialog().namedControls())
       if (widget->objectName() == name) return widget;
   }
   throw ScriptError(QStringLiteral("unknown control %1").arg(name));

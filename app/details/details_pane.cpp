@@ -36,6 +36,8 @@ DetailsPane::DetailsPane(const MainWindow& window, QWidget* parent)
   bold.setBold(true);
   title_->setFont(bold);
   title_->setWordWrap(true);
+  // The user's names reach these texts: never read as markup.
+  title_->setTextFormat(Qt::PlainText);
 
   table_ = new QTableWidget(0, 2, this);
   table_->setObjectName(QStringLiteral("DetailsTable"));
@@ -52,6 +54,7 @@ DetailsPane::DetailsPane(const MainWindow& window, QWidget* parent)
   sentence_ = new QLabel(this);
   sentence_->setObjectName(QStringLiteral("DetailsSentence"));
   sentence_->setWordWrap(true);
+  sentence_->setTextFormat(Qt::PlainText);
   sentence_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   sentence_->hide();
 
