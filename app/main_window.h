@@ -22,6 +22,7 @@ namespace kelvasta {
 class AboutWindow;
 struct CleanedValues;
 struct ColumnChoice;
+struct HeaderNames;
 struct LeftOutRows;
 class Desktop;
 class DetailsPane;
@@ -204,7 +205,7 @@ class MainWindow : public QMainWindow {
   // The dialog and the pane follow the selected test's names.
   void showNames();
   // The header texts of a chosen-columns import as the lists' names.
-  void nameLists(const std::vector<std::optional<std::string>>& names);
+  void nameLists(const HeaderNames& names);
   void placeDetailsPane();
   void applyDetailsShown(bool shown);
   bool scriptMode() const;

@@ -287,6 +287,8 @@ void ScriptRunner::columns(const QString& answer) {
       choice.sheet = value.toInt() - 1;
     } else if (key == u"header") {
       choice.header = value == u"yes";
+    } else if (key == u"names") {
+      choice.headerNames = value == u"yes";
     } else if (key == u"use") {
       for (const QString& name : value.split(QLatin1Char(','))) choice.columns.push_back(column(name));
     } else if (key == u"value") {

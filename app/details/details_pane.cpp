@@ -213,6 +213,23 @@ void DetailsPane::showRows(const DetailsReport& report) {
   sentence_->setText(report.sentence);
   sentence_->setVisible(!report.sentence.isEmpty());
   shownRows_ = report.rows;
+  fitLabelColumn();
+}
+
+// A long name in a label must not push the figures out of sight: the
+// labels take at most three fifths of the table's width, and wrap beyond.
+void DetailsPane::fitLabelColumn() {
+  QHeaderView* header = table_->horizontalHeader();
+  const int room = table_->viewport()->width() > 0 ? table_->viewport()->width() : width();
+  const int widest = room * 3 / 5;
+  const bool fits = static_cast<const QAbstractItemView*>(table_)->sizeHintForColumn(0) <= widest;
+  header->setSectionResizeMode(0, fits ? QHeaderView::ResizeToContents : QHeaderView::Interactive);
+  if (!fits) header->resizeSection(0, widest);
+}
+
+void DetailsPane::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  fitLabelColumn();
 }
 
 void DetailsPane::restyleRows() {

@@ -11,7 +11,8 @@ namespace kelvasta {
 // empty parts are left out.
 
 // Plain text: one line per row, columns separated by tabs, parts by a blank
-// line (pastes into Excel and WPS tables).
+// line (pastes into Excel and WPS tables); a cell that begins with a quote
+// is quoted, its quotes doubled.
 QString ReportPlainText(const DetailsReport& report);
 
 // An HTML fragment of tables (pastes as tables into Word and WPS).

@@ -5,6 +5,7 @@
 #include "app/names/names_dialog.h"
 #include "app/test_table.h"
 #include "app/undo/window_history.h"
+#include "interchange/column_choice.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
@@ -55,14 +56,18 @@ void MainWindow::showNames() {
   if (details_ != nullptr) details_->requestRefresh();
 }
 
-void MainWindow::nameLists(const std::vector<std::optional<std::string>>& names) {
+// A list without a title keeps the name it had.
+void MainWindow::nameLists(const HeaderNames& names) {
   static const QStringList kGroups{QStringLiteral("group1"), QStringLiteral("group2"), QStringLiteral("group3")};
   static const QStringList kVariables{QStringLiteral("x"), QStringLiteral("y")};
   const QStringList& keys = currentTest_ == kCorrelation ? kVariables : kGroups;
   TestNames& kept = names_.at(std::size_t(currentTest_));
-  for (std::size_t i = 0; i < names.size() && i < std::size_t(keys.size()); ++i)
-    if (names[i] && !CleanName(QString::fromStdString(*names[i])).isEmpty())
-      kept.set(keys[qsizetype(i)], QString::fromStdString(*names[i]));
+  const auto offer = [&kept](const QString& key, const std::optional<std::string>& name) {
+    if (name && !CleanName(QString::fromStdString(*name)).isEmpty()) kept.set(key, QString::fromStdString(*name));
+  };
+  for (std::size_t i = 0; i < names.lists.size() && i < std::size_t(keys.size()); ++i)
+    offer(keys[qsizetype(i)], names.lists[i]);
+  if (currentTest_ != kCorrelation) offer(QStringLiteral("variable"), names.values);
   showNames();
 }
 
