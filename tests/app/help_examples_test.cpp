@@ -4,6 +4,7 @@
 #include "tests/app/script_fixture.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QRegularExpression>
 
 #include <map>
@@ -50,7 +51,7 @@ struct Example {
   const char* page;  // folder under docs/
   const char* id;    // of the example's result screen
   QString script;
-  QStringList controls;  // one per printed figure, in the screen's order
+  QStringList controls;  // one per printed figure, in the screen's order (see Shown)
 };
 
 const Example kExamples[] = {
@@ -79,6 +80,13 @@ const Example kExamples[] = {
      {"Label13(6)", "Label13(7)", "Label13(12)", "Label5(13)", "Label5(14)", "Label5(15)", "Label5(16)",
       "Label5(17)"}},
     {"help", "ex-rank", Select(7) + Cells("Text12", kGrades), kRankCaptions},
+    {"help",
+     "ex-names",
+     Select(0) + Cells("Text4", {"12.5", "2.1", "10", "10.2", "2.4", "12"}) +
+         "menu 名称与单位…\ntype Names.group1 降压药组\ntype Names.group2 对照组\n"
+         "type Names.variable 舒张压下降值\ntype Names.unit mmHg\n",
+     {"pane:降压药组例数(n1)", "pane:降压药组均数(X̄1)", "pane:对照组例数(n2)", "pane:对照组均数(X̄2)",
+      "pane:两样本t检验/均数差值", "sentence"}},
     {"tutorial", "ex-walk", Select(3) + Cells("Text11", {"20", "30", "25", "25"}), kFourfoldCaptions},
     {"tutorial", "ex-paired-as-two-samples", Select(0) + Down("Text1", kBefore) + Down("Text2", kAfter),
      QStringList{"Text4(0)", "Text4(1)", "Text4(2)", "Text4(3)", "Text4(4)", "Text4(5)"} + kTCaptions},
@@ -96,6 +104,50 @@ const Example kExamples[] = {
      kTCaptions},
 };
 
+// The shown text of the row `spec` of a report's rows: "LABEL", the first
+// row so labelled, or "HEADING/LABEL", under that heading (a label holding
+// "/" needs its heading). A heading is a row with an empty text.
+QString ReportRow(const QJsonObject& report, const QString& spec) {
+  const qsizetype slash = spec.indexOf(u'/');
+  const QString heading = slash < 0 ? QString() : spec.left(slash);
+  const QString label = spec.mid(slash + 1);
+  QString current;
+  for (const QJsonValue& row : report.value(QStringLiteral("rows")).toArray()) {
+    const QString rowLabel = row.toArray().at(0).toString();
+    const QString text = row.toArray().at(1).toString();
+    if (text.isEmpty()) {
+      current = rowLabel;
+    } else if (rowLabel == label && (slash < 0 || current == heading)) {
+      return text;
+    }
+  }
+  return QStringLiteral("(no row %1)").arg(spec);
+}
+
+// The text behind one printed figure: a control's ("Label5(6)"), a row of
+// the details pane ("pane:P值") or of the planning window ("plan:总例数 N"),
+// either one's sentence ("sentence", "plan:sentence"), the cells after the
+// label of a line "复制结果" copied ("clip:结果判断"; "clip:" its last line,
+// the sentence) or the zoom ("zoom": "120%").
+QString Shown(const QJsonObject& dump, const QString& source) {
+  const QJsonObject details = ScriptTest::Details(dump);
+  const QJsonObject plan = dump.value(QStringLiteral("power")).toObject();
+  if (source == u"sentence") return details.value(QStringLiteral("sentence")).toString();
+  if (source == u"plan:sentence") return plan.value(QStringLiteral("sentence")).toString();
+  if (source == u"zoom") return QString::number(dump.value(QStringLiteral("zoom")).toInt()) + u'%';
+  if (source.startsWith(u"pane:")) return ReportRow(details, source.mid(5));
+  if (source.startsWith(u"plan:")) return ReportRow(plan, source.mid(5));
+  if (source.startsWith(u"clip:")) {
+    const QStringList lines =
+        dump.value(QStringLiteral("clipboard")).toString().split(u'\n', Qt::SkipEmptyParts);
+    if (source == u"clip:") return lines.value(lines.size() - 1);
+    for (const QString& line : lines)
+      if (line.startsWith(source.mid(5) + u'\t')) return line.section(u'\t', 1);
+    return QStringLiteral("(not copied)");
+  }
+  return ScriptTest::Text(dump, source);
+}
+
 QString ReadPage(const char* page) {
   QFile file(QStringLiteral(KELVASTA_SOURCE_DIR "/docs/%1/index.html").arg(QLatin1String(page)));
   EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
@@ -103,14 +155,15 @@ QString ReadPage(const char* page) {
 }
 
 // The figures a screen prints: its lines split at runs of three or more
-// blanks, each item without its caption ("t0.05 = ", "结果判断："). Items
-// without "=" or "：" are headings ("秩和检验"); pairwise lines are figures
-// whole.
+// blanks, each item without its caption ("t0.05 = ", "结果判断：", "注："). Items
+// without "=" or "：" are headings ("秩和检验"); pairwise lines and sentences
+// (ending in "。") are figures whole.
 QStringList PrintedFigures(QString screen) {
   screen.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
       .replace(QStringLiteral("&gt;"), QStringLiteral(">"));
   static const QRegularExpression kGap(QStringLiteral("\\s{3,}|\\n"));
-  static const QRegularExpression kCaption(QStringLiteral("^(结果判断：|回归方程：|[^=：]*=\\s*)"));
+  static const QRegularExpression kCaption(
+      QStringLiteral("^(结果判断：|回归方程：|注：|(?!.*。$)[^=：]*=\\s*)"));
   QStringList figures;
   for (QString item : screen.split(kGap, Qt::SkipEmptyParts)) {
     if (!item.contains(u'=') && !item.contains(u'：')) continue;
@@ -161,7 +214,7 @@ TEST_F(HelpExamplesTest, EveryResultScreenIsWhatTheWindowShows) {
       ASSERT_EQ(printed.size(), example.controls.size()) << printed.join(u'|').toStdString();
       const QJsonObject dump = RunAndDump(example.script);
       for (qsizetype k = 0; k < printed.size(); ++k)
-        EXPECT_EQ(Text(dump, example.controls[k]).toStdString(), printed[k].toStdString())
+        EXPECT_EQ(Shown(dump, example.controls[k]).toStdString(), printed[k].toStdString())
             << example.controls[k].toStdString();
     }
     EXPECT_EQ(rows, qsizetype(screens.size())) << "a result screen without a row";
