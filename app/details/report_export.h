@@ -11,8 +11,7 @@ namespace kelvasta {
 // empty parts are left out.
 
 // Plain text: one line per row, columns separated by tabs, parts by a blank
-// line (pastes into Excel and WPS tables); a cell that begins with a quote
-// is quoted, its quotes doubled.
+// line (pastes into Excel and WPS tables).
 QString ReportPlainText(const DetailsReport& report);
 
 // An HTML fragment of tables (pastes as tables into Word and WPS).
