@@ -39,6 +39,10 @@ class ColumnChooser : public QDialog {
     top->addRow(QStringLiteral("工作表："), sheet_);
     header_ = new QCheckBox(QStringLiteral("第一行是标题"), this);
     top->addRow(header_);
+    headerNames_ = new QCheckBox(QStringLiteral("标题用作名称（名称与单位）"), this);
+    headerNames_->setObjectName(QStringLiteral("ColumnChooser.names"));
+    headerNames_->setChecked(true);
+    top->addRow(headerNames_);
     wide_ = new QRadioButton(QStringLiteral("每组数据在单独一列"), this);
     tall_ = new QRadioButton(QStringLiteral("一列数值、一列分组（每行一例）"), this);
     wide_->setChecked(true);
@@ -92,6 +96,7 @@ class ColumnChooser : public QDialog {
     ColumnChoice c;
     c.sheet = sheet_->currentIndex();
     c.header = header_->isChecked();
+    c.headerNames = headerNames_->isChecked();
     if (tall_->isChecked()) {
       c.valueColumn = value_->currentIndex();
       c.groupColumn = group_->currentIndex();
@@ -136,6 +141,8 @@ class ColumnChooser : public QDialog {
 
   // Column names, with the title of each column when the first row has them.
   void fillChoices() {
+    // Titles to name the lists with come only with the title row.
+    headerNames_->setEnabled(header_->isChecked());
     QStringList names;
     for (int c = 0; c < preview_.columnCount; ++c) {
       QString name = Text(ColumnName(c));
@@ -203,6 +210,7 @@ class ColumnChooser : public QDialog {
   ColumnDefaults defaults_;
   QComboBox* sheet_;
   QCheckBox* header_;
+  QCheckBox* headerNames_;
   QRadioButton* wide_;
   QRadioButton* tall_;
   std::vector<QComboBox*> columns_;

@@ -57,6 +57,7 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
   ChainTabOrder(c_);
   buildDetailsPane();
   history_ = new WindowHistory(*this);
+  buildNamesDialog();
   const auto updateHistoryEntries = [this] {
     undoAction_->setEnabled(history_->canUndo());
     redoAction_->setEnabled(history_->canRedo());

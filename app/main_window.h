@@ -2,6 +2,7 @@
 
 #include "app/control_factory.h"
 #include "app/controls.h"
+#include "app/names/test_names.h"
 #include "app/power/planning_state.h"
 #include "interchange/work_file.h"
 #include "interchange/workbook.h"
@@ -10,6 +11,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QAction;
 class QLineEdit;
@@ -19,11 +22,13 @@ namespace kelvasta {
 class AboutWindow;
 struct CleanedValues;
 struct ColumnChoice;
+struct HeaderNames;
 struct LeftOutRows;
 class Desktop;
 class DetailsPane;
 class WindowHistory;
 class HelpWindow;
+class NamesDialog;
 class WorkRecovery;
 class PowerWindow;
 
@@ -129,6 +134,17 @@ class MainWindow : public QMainWindow {
   // active window.
   void CopyResults();
 
+  // The names the user gave the selected test's groups, rows, columns,
+  // grades and variables, and every test's. SetName names `key` of the
+  // selected test (an empty text gives back its default; a key the test
+  // lacks changes nothing), at once and as one step of the history.
+  const TestNames& names() const { return names_.at(std::size_t(currentTest_)); }
+  const NameBook& nameBook() const { return names_; }
+  void SetName(const QString& key, const QString& text);
+  // "名称与单位…": the dialog that edits the selected test's names.
+  void ShowNamesDialog();
+  const NamesDialog& namesDialog() const { return *namesDialog_; }
+
   // The form's zoom in percent (100 = the form's own size). Positions, sizes,
   // fonts and icons all scale; the window grows or shrinks with the form,
   // within the screen's available area, and scrolls where it is smaller.
@@ -183,6 +199,13 @@ class MainWindow : public QMainWindow {
   HelpWindow& ensureHelpWindow();
   void setSpreadsheetItemsEnabled(bool enabled);
   void buildDetailsPane();
+  void buildNamesDialog();
+  // Every test's names replaced, shown in the dialog and the pane.
+  void setNameBook(const NameBook& names);
+  // The dialog and the pane follow the selected test's names.
+  void showNames();
+  // The header texts of a chosen-columns import as the lists' names.
+  void nameLists(const HeaderNames& names);
   void placeDetailsPane();
   void applyDetailsShown(bool shown);
   bool scriptMode() const;
@@ -206,6 +229,8 @@ class MainWindow : public QMainWindow {
   HelpWindow* help_ = nullptr;
   PowerWindow* power_ = nullptr;
   DetailsPane* details_ = nullptr;
+  NamesDialog* namesDialog_ = nullptr;
+  NameBook names_;
   WindowHistory* history_ = nullptr;
   QList<QAction*> recentActions_;
   QStringList recentImports_;

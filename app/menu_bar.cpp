@@ -84,6 +84,8 @@ void MainWindow::buildMenus() {
   copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
   edit->addAction(QStringLiteral("复制图表(&P)"), this, [this] { details_->chart().copyToClipboard(); });
   edit->addAction(QStringLiteral("保存图表(&G)…"), this, [this] { details_->chart().saveAs(desktop_); });
+  edit->addSeparator();
+  edit->addAction(QStringLiteral("名称与单位(&N)…"), this, &MainWindow::ShowNamesDialog);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
   detailsAction_ = view->addAction(QStringLiteral("统计详情(&D)"));

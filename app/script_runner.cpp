@@ -8,6 +8,7 @@
 #include "app/details/details_pane.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "app/names/names_dialog.h"
 #include "app/power/power_window.h"
 #include "app/window_dump.h"
 
@@ -165,6 +166,11 @@ QWidget* ScriptRunner::control(const QString& name) const {
     for (QWidget* widget : power->namedControls())
       if (widget->objectName() == name) return widget;
   }
+  // The names dialog's cells exist, hidden, from the start.
+  if (name.startsWith(QStringLiteral("Names."))) {
+    for (QWidget* widget : window_.namesDialog().namedControls())
+      if (widget->objectName() == name) return widget;
+  }
   throw ScriptError(QStringLiteral("unknown control %1").arg(name));
 }
 
@@ -284,6 +290,8 @@ void ScriptRunner::columns(const QString& answer) {
       choice.sheet = value.toInt() - 1;
     } else if (key == u"header") {
       choice.header = value == u"yes";
+    } else if (key == u"names") {
+      choice.headerNames = value == u"yes";
     } else if (key == u"use") {
       for (const QString& name : value.split(QLatin1Char(','))) choice.columns.push_back(column(name));
     } else if (key == u"value") {

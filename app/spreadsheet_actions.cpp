@@ -109,15 +109,20 @@ MainWindow::ImportOutcome MainWindow::importChosen(const QString& path, const Co
   if (read.error != WorkbookError::None) return {false, ReadErrorText(read.error, path)};
   if (read.sheet.lastUsedRow == 0) return {false, kNoDataText};
   const std::size_t titleRows = choice.header ? 1 : 0;
+  const HeaderNames names = OfferedNames(read.sheet, choice, lists);
   if (choice.valueColumn < 0) {
     SheetColumns arranged = ArrangeColumns(std::move(read.sheet), choice, lists);
     const CleanedValues cleaned = CleanValues(arranged.columns, 0);
-    return finishImport(path, std::move(arranged), cleaned, nullptr, true);
+    ImportOutcome outcome = finishImport(path, std::move(arranged), cleaned, nullptr, true);
+    if (outcome.imported) nameLists(names);
+    return outcome;
   }
   const CleanedValues cleaned = CleanValues(std::span(read.sheet.columns).first(1), titleRows);
   LeftOutRows left;
   SheetColumns arranged = ArrangeColumns(std::move(read.sheet), choice, lists, &left);
-  return finishImport(path, std::move(arranged), cleaned, &left, true);
+  ImportOutcome outcome = finishImport(path, std::move(arranged), cleaned, &left, true);
+  if (outcome.imported) nameLists(names);
+  return outcome;
 }
 
 MainWindow::ImportOutcome MainWindow::finishImport(const QString& path, SheetColumns sheet,

@@ -125,6 +125,8 @@ void MainWindow::SelectTest(int index) {
     case FirstCell::Text12: first = c_.Text12(0); break;
   }
   first->setFocus(Qt::OtherFocusReason);
+  // The names of the test now shown, kept from when it was last used.
+  showNames();
 }
 
 void MainWindow::setSpreadsheetItemsEnabled(bool enabled) {

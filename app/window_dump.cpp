@@ -7,6 +7,7 @@
 #include "app/details/report_export.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "app/names/names_dialog.h"
 #include "app/power/power_export.h"
 #include "app/power/power_window.h"
 
@@ -87,6 +88,9 @@ QJsonObject DumpControls(const MainWindow& window) {
     controls[QStringLiteral("PowerWindow")] = DescribeWindow(power);
     for (const QWidget* widget : power->namedControls()) controls[widget->objectName()] = DescribeControl(widget);
   }
+  const NamesDialog& names = window.namesDialog();
+  controls[QStringLiteral("NamesDialog")] = DescribeWindow(&names);
+  for (const QWidget* widget : names.namedControls()) controls[widget->objectName()] = DescribeControl(widget);
   for (const QString& name : {QStringLiteral("List1"), QStringLiteral("List2"), QStringLiteral("List3"),
                               QStringLiteral("List4"), QStringLiteral("List5"), QStringLiteral("List6"),
                               QStringLiteral("List7"), QStringLiteral("List8"), QStringLiteral("Text14")})
@@ -131,10 +135,22 @@ std::optional<QJsonObject> DumpControl(const MainWindow& window, const QString& 
     for (const QWidget* widget : power->namedControls())
       if (widget->objectName() == name) return DescribeControl(widget);
   }
+  if (name == u"NamesDialog") return DescribeWindow(&window.namesDialog());
+  for (const QWidget* widget : window.namesDialog().namedControls())
+    if (widget->objectName() == name) return DescribeControl(widget);
   return DumpStore(window, name);
 }
 
 namespace {
+
+// Every name field of the selected test with the name given, "" for the
+// default caption.
+QJsonObject NamesJson(const MainWindow& window) {
+  QJsonObject names;
+  for (const NameField& field : NameFields(window.CurrentTest()))
+    names[field.key] = window.names()(field.key, QString());
+  return names;
+}
 
 QJsonArray Messages(RecordingDesktop& desktop) {
   QJsonArray messages;
@@ -170,6 +186,7 @@ QJsonObject DumpWindow(const MainWindow& window, RecordingDesktop& desktop, cons
   dump[QStringLiteral("opened")] = QJsonArray::fromStringList(desktop.takeOpened());
   dump[QStringLiteral("controls")] = controls;
   dump[QStringLiteral("HelpWindow")] = HelpState(window.helpWindow());
+  dump[QStringLiteral("names")] = NamesJson(window);
   const DetailsPane& details = window.detailsPane();
   QJsonObject detailsJson = ReportJson(details.report());
   detailsJson[QStringLiteral("chart")] = ChartJson(details.chart().model());

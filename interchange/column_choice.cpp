@@ -55,6 +55,38 @@ std::vector<int> ColumnsToRead(const ColumnChoice& choice) {
   return choice.columns;
 }
 
+namespace {
+
+// `name` without blanks around it; nullopt for none or only blanks.
+std::optional<std::string> Trimmed(const std::optional<std::string>& name) {
+  if (!name) return std::nullopt;
+  const std::size_t first = name->find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return std::nullopt;
+  return name->substr(first, name->find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::optional<std::string> Title(const SheetColumns& read, std::size_t column) {
+  if (column >= read.columns.size() || read.columns[column].empty()) return std::nullopt;
+  return Trimmed(read.columns[column].front());
+}
+
+}  // namespace
+
+HeaderNames OfferedNames(const SheetColumns& read, const ColumnChoice& choice, std::size_t lists) {
+  HeaderNames names;
+  names.lists.resize(lists);
+  if (!choice.header || !choice.headerNames) return names;
+  if (LongFormat(choice)) names.values = Title(read, 0);
+  for (std::size_t list = 0; list < lists; ++list) {
+    if (LongFormat(choice)) {
+      if (list < choice.groups.size()) names.lists[list] = Trimmed(choice.groups[list]);
+    } else if (list < choice.columns.size() && choice.columns[list] >= 0) {
+      names.lists[list] = Title(read, list);
+    }
+  }
+  return names;
+}
+
 SheetColumns ArrangeColumns(SheetColumns read, const ColumnChoice& choice, std::size_t lists, LeftOutRows* left) {
   const std::size_t first = choice.header ? 1 : 0;
   SheetColumns out;

@@ -23,6 +23,9 @@ struct ColumnChoice {
   // rows whose group cell is blank ("(空白)" in the chooser); any other text
   // the rows of that group, compared as GroupKey compares them.
   std::vector<std::optional<std::string>> groups;
+  // With `header`: the titles (or, in the long format, the groups) name the
+  // lists.
+  bool headerNames = true;
 };
 
 // The name the chooser and the automation script give the blank group.
@@ -49,6 +52,18 @@ std::vector<int> ColumnsToRead(const ColumnChoice& choice);
 // as long as the longest.
 SheetColumns ArrangeColumns(SheetColumns read, const ColumnChoice& choice, std::size_t lists,
                             LeftOutRows* left = nullptr);
+
+// The names a header row offers: for each list of `choice` in a column per
+// list the chosen column's title (from `read`, the columns ColumnsToRead
+// gave, before ArrangeColumns takes them), in the long format the list's
+// group, and there the value column's title for the values. nullopt where
+// there is none: no header row or `headerNames` off, a list left empty, a
+// blank title, the blank group. Blanks around a name go.
+struct HeaderNames {
+  std::vector<std::optional<std::string>> lists;
+  std::optional<std::string> values;
+};
+HeaderNames OfferedNames(const SheetColumns& read, const ColumnChoice& choice, std::size_t lists);
 
 // The different non-empty texts of a column in the given rows, in the order
 // they first appear (the groups a long-format sheet holds).

@@ -47,6 +47,9 @@ struct WorkFile {
   std::array<std::string, 9> text41FromLists;
   std::string focus;                               // "" for none
   std::optional<WorkPlanning> planning;
+  // "names": the names the user gave each test's groups, rows, columns,
+  // grades and variables, by test (0 to 7) and key; empty for none.
+  std::array<std::map<std::string, std::string>, 8> names;
   // In a recovery file only: the work file the work belonged to.
   std::string recoveryOf;
   friend bool operator==(const WorkFile&, const WorkFile&) = default;
@@ -63,6 +66,8 @@ struct WorkLimits {
   std::size_t maxListItems = std::size_t{1} << 21;
   std::size_t maxTextBytes = std::size_t{1} << 20;
   std::size_t maxNames = 4096;  // members of "cells", "captions", "inputs"
+  std::size_t maxTestNames = 64;       // keys of one test in "names"
+  std::size_t maxNameBytes = 1024;     // one name's text
 };
 
 enum class WorkError { None, CannotOpen, NotARegularFile, TooLarge, NotWorkFile, NewerVersion, Damaged,

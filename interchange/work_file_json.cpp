@@ -1,5 +1,5 @@
-// The work file's JSON: written member by member, read with a pull reader
-// into the work's own containers, each bounded by WorkLimits.
+// The work file's JSON read with a pull reader into the work's own
+// containers, each bounded by WorkLimits.
 #include "interchange/json_reader.h"
 #include "interchange/work_file.h"
 
@@ -14,44 +14,6 @@ namespace {
 
 constexpr std::array<std::string_view, 5> kListNames{"List1", "List2", "List3", "List4", "List5"};
 constexpr std::array<std::string_view, 2> kBarNames{"VS1", "VSl1"};
-
-void AppendArray(std::string& out, std::span<const std::string> items) {
-  out += '[';
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i != 0) out += ',';
-    AppendJsonString(out, items[i]);
-  }
-  out += ']';
-}
-
-void AppendNames(std::string& out, const std::map<std::string, std::string>& names, std::string_view indent) {
-  out += '{';
-  bool first = true;
-  for (const auto& [name, text] : names) {
-    out += first ? "\n" : ",\n";
-    first = false;
-    out += indent;
-    AppendJsonString(out, name);
-    out += ": ";
-    AppendJsonString(out, text);
-  }
-  out += '}';
-}
-
-void AppendPlanning(std::string& out, const WorkPlanning& planning) {
-  out += "{\"design\": " + std::to_string(planning.design) + ", \"mode\": ";
-  out += planning.findPower ? "\"power\"" : "\"sample_size\"";
-  out += ", \"sides\": " + std::to_string(planning.sides) + ", \"inputs\": ";
-  AppendNames(out, planning.inputs, "    ");
-  if (!planning.pilotKeys.empty()) {
-    out += ", \"pilot\": {\"keys\": ";
-    AppendArray(out, planning.pilotKeys);
-    out += ", \"source\": ";
-    AppendJsonString(out, planning.pilotSource);
-    out += '}';
-  }
-  out += '}';
-}
 
 // Reads the members of the work into `work`; every Read* returns false on
 // the first problem, which the reader then holds.
@@ -70,7 +32,11 @@ class WorkParser {
   bool readTexts(std::vector<std::string>& items, std::size_t maxItems);
   template <std::size_t N>
   bool readFixedTexts(std::array<std::string, N>& items);
-  bool readNames(std::map<std::string, std::string>& names);
+  bool readNames(std::map<std::string, std::string>& names, std::size_t maxNames, std::size_t maxBytes);
+  bool readNames(std::map<std::string, std::string>& names) {
+    return readNames(names, limits_.maxNames, limits_.maxTextBytes);
+  }
+  bool readTestNames();
   bool readLists();
   bool readBar(WorkBar& bar);
   bool readView();
@@ -112,13 +78,29 @@ bool WorkParser::readFixedTexts(std::array<std::string, N>& items) {
   return true;
 }
 
-bool WorkParser::readNames(std::map<std::string, std::string>& names) {
+bool WorkParser::readNames(std::map<std::string, std::string>& names, std::size_t maxNames, std::size_t maxBytes) {
   if (!json_.beginObject()) return false;
   std::string name, text;
   while (json_.nextMember(name)) {
-    if (names.size() >= limits_.maxNames) return json_.fail("名称过多");
-    if (!json_.readString(text, limits_.maxTextBytes)) return false;
+    if (names.size() >= maxNames) return json_.fail("名称过多");
+    if (!json_.readString(text, maxBytes)) return false;
     if (!names.emplace(std::move(name), std::move(text)).second) return json_.fail("名称重复");
+  }
+  return !json_.failed();
+}
+
+// {"0": {"group1": "治疗组"}, ...}: each test at most once, by its index.
+bool WorkParser::readTestNames() {
+  if (!json_.beginObject()) return false;
+  std::array<bool, 8> seen{};
+  std::string key;
+  while (json_.nextMember(key)) {
+    const bool digit = key.size() == 1 && key[0] >= '0' && key[0] <= '7';
+    if (!digit) return json_.fail("“names”中未知的检验“" + key + "”");
+    const std::size_t test = std::size_t(key[0] - '0');
+    if (seen[test]) return json_.fail("“names”中检验“" + key + "”重复");
+    seen[test] = true;
+    if (!readNames(work_.names[test], limits_.maxTestNames, limits_.maxNameBytes)) return false;
   }
   return !json_.failed();
 }
@@ -261,6 +243,7 @@ bool WorkParser::member(const std::string& key) {
   if (key == "cells") return readNames(work_.cells);
   if (key == "view") return readView();
   if (key == "planning") return readPlanning();
+  if (key == "names") return readTestNames();
   if (key == "recovery_of") return json_.readString(work_.recoveryOf, 4096);
   return json_.skipValue();
 }
@@ -293,57 +276,6 @@ void WorkParser::run() {
 }
 
 }  // namespace
-
-std::string SerializeWorkFile(const WorkFile& work) {
-  std::string out = "{\n\"format\": ";
-  AppendJsonString(out, kWorkFormat);
-  out += ",\n\"version\": " + std::to_string(kWorkVersion) + ",\n\"test\": " + std::to_string(work.test);
-  out += ",\n\"lists\": {";
-  for (std::size_t k = 0; k < kListNames.size(); ++k) {
-    out += k == 0 ? "\n  " : ",\n  ";
-    AppendJsonString(out, kListNames[k]);
-    out += ": ";
-    AppendArray(out, work.lists[k]);
-  }
-  out += "},\n\"cells\": ";
-  AppendNames(out, work.cells, "  ");
-  out += ",\n\"view\": {";
-  for (std::size_t k = 0; k < kBarNames.size(); ++k) {
-    out += "\n  ";
-    AppendJsonString(out, kBarNames[k]);
-    out += ": {\"value\": " + std::to_string(work.bars[k].value) +
-           ", \"max\": " + std::to_string(work.bars[k].maximum) + "},";
-  }
-  out += "\n  \"focus\": ";
-  AppendJsonString(out, work.focus);
-  out += ",\n  \"rxc_warning\": ";
-  out += work.rxcWarning ? "true" : "false";
-  out += ",\n  \"List8\": ";
-  AppendArray(out, work.sortedMeans);
-  out += ",\n  \"summaries_from_lists\": {\"Text4\": ";
-  AppendArray(out, work.text4FromLists);
-  out += ", \"Text41\": ";
-  AppendArray(out, work.text41FromLists);
-  out += "},\n  \"captions\": ";
-  AppendNames(out, work.captions, "    ");
-  out += "}";
-  if (work.planning) {
-    out += ",\n\"planning\": ";
-    AppendPlanning(out, *work.planning);
-  }
-  if (!work.recoveryOf.empty()) {
-    out += ",\n\"recovery_of\": ";
-    AppendJsonString(out, work.recoveryOf);
-  }
-  out += "\n}\n";
-  return out;
-}
-
-std::string WorkPlanningJson(const WorkPlanning& planning) {
-  std::string out;
-  AppendPlanning(out, planning);
-  return out;
-}
 
 std::optional<WorkPlanning> ParseWorkPlanning(std::string_view text, std::string* error, const WorkLimits& limits) {
   WorkReadResult result;

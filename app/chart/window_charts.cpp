@@ -51,6 +51,21 @@ GroupMoments Moments(const ControlArray<QLineEdit>& cells, int first) {
   return GroupMoments{.n = Number(cells(first + 2)), .mean = Number(cells(first)), .sd = Number(cells(first + 1))};
 }
 
+// "收缩压 (mmHg)" for the value axis when the variable or its unit was
+// named; else `shown`, the title the chart gives itself.
+QString ValueTitle(const TestNames& names, const QString& shown) {
+  if (!names.hasAny({QStringLiteral("variable"), QStringLiteral("unit")})) return shown;
+  return WithUnit(names(QStringLiteral("variable"), shown), names(QStringLiteral("unit"), QString()));
+}
+
+// The names of keys `key1`, `key2`, ... with the headings as fallbacks.
+QStringList Named(const TestNames& names, const QString& prefix, const QStringList& headings) {
+  QStringList named;
+  for (qsizetype i = 0; i < headings.size(); ++i)
+    named.push_back(names(prefix + QString::number(i + 1), headings[i]));
+  return named;
+}
+
 using Values = std::shared_ptr<const std::vector<double>>;
 
 Values Share(const ValueList& list) { return list.sharedNumbers(); }
@@ -59,15 +74,21 @@ ChartBuild Ready(ChartModel model) {
   return {[model = std::move(model)] { return model; }, 0};
 }
 
+// The value axis of a means chart titled by the variable's name.
+ChartModel Titled(ChartModel model, const TestNames& names) {
+  for (ChartPanel& panel : model.panels) panel.yTitle = ValueTitle(names, panel.yTitle);
+  return model;
+}
+
 // The dots of each list with its mean and interval, from the lists' values
 // as they stand (shared, not copied).
-ChartBuild ListMeans(std::vector<Values> lists, QStringList names, ErrorBarKind kind) {
+ChartBuild ListMeans(std::vector<Values> lists, QStringList names, ErrorBarKind kind, TestNames given) {
   std::size_t values = 0;
   for (const Values& list : lists) values += list->size();
-  return {[lists = std::move(lists), names = std::move(names), kind] {
+  return {[lists = std::move(lists), names = std::move(names), kind, given = std::move(given)] {
             std::vector<std::span<const double>> groups;
             for (const Values& list : lists) groups.emplace_back(*list);
-            return GroupMeansChart(groups, names, kind);
+            return Titled(GroupMeansChart(groups, names, kind), given);
           },
           values};
 }
@@ -75,21 +96,24 @@ ChartBuild ListMeans(std::vector<Values> lists, QStringList names, ErrorBarKind 
 ChartBuild MeansChart(const MainWindow& window, std::optional<ErrorBarKind> chosen) {
   const Controls& c = window.controls();
   const Storage& s = window.storage();
+  const TestNames& given = window.names();
+  const QString group = QStringLiteral("group");
   if (window.CurrentTest() == kTwoSampleT) {
-    QStringList names{Heading(c.Label2(1)), Heading(c.Label2(2))};
+    QStringList names = Named(given, group, {Heading(c.Label2(1)), Heading(c.Label2(2))});
     if (!FromLists(c.Text4, s.Text4FromLists)) {
       const GroupMoments groups[] = {Moments(c.Text4, 0), Moments(c.Text4, 3)};
-      return Ready(GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd)));
+      return Ready(Titled(GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd)), given));
     }
-    return ListMeans({Share(s.List1()), Share(s.List2())}, std::move(names), chosen.value_or(ErrorBarKind::Ci95));
+    return ListMeans({Share(s.List1()), Share(s.List2())}, std::move(names), chosen.value_or(ErrorBarKind::Ci95),
+                     given);
   }
-  QStringList names{Heading(c.Label2(4)), Heading(c.Label2(5)), Heading(c.Label2(6))};
+  QStringList names = Named(given, group, {Heading(c.Label2(4)), Heading(c.Label2(5)), Heading(c.Label2(6))});
   if (!FromLists(c.Text41, s.Text41FromLists)) {
     const GroupMoments groups[] = {Moments(c.Text41, 0), Moments(c.Text41, 3), Moments(c.Text41, 6)};
-    return Ready(GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd)));
+    return Ready(Titled(GroupSummaryChart(groups, names, chosen.value_or(ErrorBarKind::Sd)), given));
   }
   return ListMeans({Share(s.List3()), Share(s.List4()), Share(s.List5())}, std::move(names),
-                   chosen.value_or(ErrorBarKind::Ci95));
+                   chosen.value_or(ErrorBarKind::Ci95), given);
 }
 
 // A chart of the two-column lists, from their values as they stand.
@@ -111,19 +135,22 @@ QString EventName(const Controls& c) {
 // The charts of the count grids: small, built at once.
 ChartModel GridChart(const MainWindow& window) {
   const Controls& c = window.controls();
+  const TestNames& names = window.names();
   switch (window.CurrentTest()) {
     case kFourfold: {
       const double a = Count(c.Text11(0)), b = Count(c.Text11(1)), cc = Count(c.Text11(2)), d = Count(c.Text11(3));
-      const RateGroup groups[] = {{Heading(c.Label17(3)), a, a + b}, {Heading(c.Label17(4)), cc, cc + d}};
-      return RatesChart(groups, EventName(c));
+      const RateGroup groups[] = {{names(QStringLiteral("row1"), Heading(c.Label17(3))), a, a + b},
+                                  {names(QStringLiteral("row2"), Heading(c.Label17(4))), cc, cc + d}};
+      return RatesChart(groups, names(QStringLiteral("column1"), EventName(c)));
     }
     case kPairedChiSquare: {
       // Each rating's rate of the first grade: the first row (a + b) and the
       // first column (a + c) of the n pairs.
       const double a = Count(c.Text11(0)), b = Count(c.Text11(1)), cc = Count(c.Text11(2)), d = Count(c.Text11(3));
       const double n = a + b + cc + d;
-      const RateGroup groups[] = {{Heading(c.Label17(0)), a + b, n}, {Heading(c.Label17(1)), a + cc, n}};
-      return RatesChart(groups, EventName(c));
+      const RateGroup groups[] = {{names(QStringLiteral("rating2"), Heading(c.Label17(0))), a + b, n},
+                                  {names(QStringLiteral("rating1"), Heading(c.Label17(1))), a + cc, n}};
+      return RatesChart(groups, names(QStringLiteral("grade1"), EventName(c)));
     }
     case kSeveralRates: {
       constexpr int kRowHeadings[] = {10, 9, 14};
@@ -131,19 +158,23 @@ ChartModel GridChart(const MainWindow& window) {
       std::vector<std::vector<double>> counts(3, std::vector<double>(4));
       QStringList rows, columns;
       for (int row = 0; row < 3; ++row) {
-        rows.push_back(Heading(c.Label17(kRowHeadings[row])));
+        rows.push_back(names(QStringLiteral("row%1").arg(row + 1), Heading(c.Label17(kRowHeadings[row]))));
         for (int column = 0; column < 4; ++column)
           counts[std::size_t(row)][std::size_t(column)] = Count(c.Text111(4 * row + column));
       }
-      for (int heading : kColumnHeadings) columns.push_back(Heading(c.Label17(heading)));
+      for (int column = 0; column < 4; ++column)
+        columns.push_back(
+            names(QStringLiteral("column%1").arg(column + 1), Heading(c.Label17(kColumnHeadings[column]))));
       return GroupedRatesChart(counts, rows, columns);
     }
     case kOrdinal: {
       std::vector<std::vector<double>> counts(2, std::vector<double>(4));
       for (int cell = 0; cell < 8; ++cell) counts[std::size_t(cell / 4)][std::size_t(cell % 4)] = Count(c.Text12(cell));
       QStringList grades;
-      for (int grade = 0; grade < 4; ++grade) grades.push_back(Heading(c.Label17(16 + grade)));
-      return StackedPercentChart(counts, {Heading(c.Label17(21)), Heading(c.Label17(22))}, grades);
+      for (int grade = 0; grade < 4; ++grade)
+        grades.push_back(names(QStringLiteral("grade%1").arg(grade + 1), Heading(c.Label17(16 + grade))));
+      return StackedPercentChart(counts, Named(names, QStringLiteral("group"), {Heading(c.Label17(21)), Heading(c.Label17(22))}),
+                                 grades);
     }
     default:
       return {};
@@ -162,15 +193,33 @@ ChartBuild ChartBuildForWindow(const MainWindow& window, std::optional<ErrorBarK
     case kAnova:
       return MeansChart(window, errorBars);
     case kPairedT: {
-      const QStringList names{Heading(window.controls().Label2(1)), Heading(window.controls().Label2(2))};
-      return TwoLists(window.storage(), [names](const std::vector<double>& first, const std::vector<double>& second) {
-        return PairedChart(first, second, names);
+      const TestNames given = window.names();
+      const QStringList names = Named(given, QStringLiteral("group"),
+                                      {Heading(window.controls().Label2(1)), Heading(window.controls().Label2(2))});
+      return TwoLists(window.storage(),
+                      [names, given](const std::vector<double>& first, const std::vector<double>& second) {
+                        ChartModel model = PairedChart(first, second, names);
+                        // The pairs' axis is the variable; the differences' keeps its
+                        // caption, with the unit.
+                        model.panels.front().yTitle = ValueTitle(given, model.panels.front().yTitle);
+                        model.panels.back().yTitle =
+                            WithUnit(model.panels.back().yTitle, given(QStringLiteral("unit"), QString()));
+                        return model;
+                      });
+    }
+    case kCorrelation: {
+      const TestNames& given = window.names();
+      const QString x = WithUnit(given(QStringLiteral("x"), QStringLiteral("X")), given(QStringLiteral("x_unit"), QString()));
+      const QString y = WithUnit(given(QStringLiteral("y"), QStringLiteral("Y")), given(QStringLiteral("y_unit"), QString()));
+      return TwoLists(window.storage(), [x, y](const std::vector<double>& xs, const std::vector<double>& ys) {
+        ChartModel model = CorrelationChart(xs, ys);
+        for (ChartPanel& panel : model.panels) {
+          panel.xTitle = x;
+          panel.yTitle = y;
+        }
+        return model;
       });
     }
-    case kCorrelation:
-      return TwoLists(window.storage(), [](const std::vector<double>& x, const std::vector<double>& y) {
-        return CorrelationChart(x, y);
-      });
     default:
       return Ready(GridChart(window));
   }

@@ -24,7 +24,11 @@ struct GridHeadings {
   QString corner, column1, column2, row1, row2, total;
 };
 
-GridHeadings CountGridHeadings(const Controls& c) {
+// With the user's names: the fourfold table's rows ("row1", "row2") and
+// result columns ("column1", "column2", each replacing "结果（+）"); the
+// paired table's ratings ("rating1" over the columns, "rating2" beside the
+// rows) and the grades both share ("grade1", "grade2").
+GridHeadings CountGridHeadings(const Controls& c, const TestNames& names, bool paired) {
   GridHeadings h;
   h.corner = HeadingText(c.Label17(0));
   const QString results = HeadingText(c.Label17(1));
@@ -35,23 +39,39 @@ GridHeadings CountGridHeadings(const Controls& c) {
   h.row1 = HeadingText(c.Label17(3));
   h.row2 = HeadingText(c.Label17(4));
   h.total = HeadingText(c.Label17(5));
+  if (!paired) {
+    h.row1 = names(QStringLiteral("row1"), h.row1);
+    h.row2 = names(QStringLiteral("row2"), h.row2);
+    h.column1 = names(QStringLiteral("column1"), h.column1);
+    h.column2 = names(QStringLiteral("column2"), h.column2);
+    return h;
+  }
+  const QString grade1 = names(QStringLiteral("grade1"), sub.value(0));
+  const QString grade2 = names(QStringLiteral("grade2"), sub.value(1));
+  const QString rating1 = names(QStringLiteral("rating1"), results);
+  h.corner = names(QStringLiteral("rating2"), h.corner);
+  h.column1 = NamedLabel(rating1, grade1);
+  h.column2 = NamedLabel(rating1, grade2);
+  h.row1 = names(QStringLiteral("grade1"), h.row1);
+  h.row2 = names(QStringLiteral("grade2"), h.row2);
   return h;
 }
 
 // The grid as typed, and its totals as the first captions. In the paired
 // table the row headings are grades of the corner heading ("治疗后（+）").
-void AddCountGrid(DetailsReport& report, const Controls& c, bool paired) {
-  const GridHeadings h = CountGridHeadings(c);
+void AddCountGrid(DetailsReport& report, const Controls& c, const TestNames& names, bool paired) {
+  const GridHeadings h = CountGridHeadings(c, names, paired);
   report.inputs = {{h.corner, h.column1, h.column2},
                    {h.row1, c.Text11(0)->text(), c.Text11(1)->text()},
                    {h.row2, c.Text11(2)->text(), c.Text11(3)->text()}};
-  const QString row1 = paired ? h.corner + h.row1 : h.row1;
-  const QString row2 = paired ? h.corner + h.row2 : h.row2;
+  const QString row1 = paired ? NamedLabel(h.corner, h.row1) : h.row1;
+  const QString row2 = paired ? NamedLabel(h.corner, h.row2) : h.row2;
+  // The unnamed headings end in CJK text or a bracket: no blank comes in.
   const QString sum = QStringLiteral("合计");
-  AddCaption(report.captions, row1 + sum, c.Label18(2));
-  AddCaption(report.captions, row2 + sum, c.Label18(3));
-  AddCaption(report.captions, h.column1 + sum, c.Label18(0));
-  AddCaption(report.captions, h.column2 + sum, c.Label18(1));
+  AddCaption(report.captions, NamedLabel(row1, sum), c.Label18(2));
+  AddCaption(report.captions, NamedLabel(row2, sum), c.Label18(3));
+  AddCaption(report.captions, NamedLabel(h.column1, sum), c.Label18(0));
+  AddCaption(report.captions, NamedLabel(h.column2, sum), c.Label18(1));
   AddCaption(report.captions, h.total, c.Label18(4));
 }
 
@@ -73,7 +93,23 @@ QString FallbackClause(CountNote note, const QString& test) {
   return NoteText(note, QString()) + QStringLiteral("，改用%1：").arg(test);
 }
 
-QString FourfoldSentence(const FourfoldFigures& f) {
+// The sentence's subject: "两组率" while unnamed, else "治疗组与对照组有效率".
+QString FourfoldSubject(const TestNames& names, const GridHeadings& h) {
+  const QString groups = names.hasAny({QStringLiteral("row1"), QStringLiteral("row2")}) ? JoinNames({h.row1, h.row2})
+                                                                                        : QStringLiteral("两组");
+  return groups + names(QStringLiteral("column1"), QString()) + QStringLiteral("率");
+}
+
+// "治疗前后阳性率" while unnamed, else "甲法与乙法阳性率".
+QString PairedSubject(const TestNames& names) {
+  const QString rating1 = QStringLiteral("rating1"), rating2 = QStringLiteral("rating2");
+  const QString ratings = names.hasAny({rating1, rating2})
+                              ? JoinNames({names(rating1, QStringLiteral("治疗前")), names(rating2, QStringLiteral("治疗后"))})
+                              : QStringLiteral("治疗前后");
+  return ratings + names(QStringLiteral("grade1"), QStringLiteral("阳性")) + QStringLiteral("率");
+}
+
+QString FourfoldSentence(const FourfoldFigures& f, const QString& subject) {
   FourfoldRule rule = f.rule;
   QString lead;
   if (rule == FourfoldRule::FisherExact && !f.fisher_p && f.pearson_p &&
@@ -105,10 +141,10 @@ QString FourfoldSentence(const FourfoldFigures& f) {
       break;
   }
   if (!p) return WhyNoTest(f.note, kFourfoldZeroTotal);
-  return QStringLiteral("%1两组率%2（%3%4）%5。").arg(lead, Verdict(*p), test, PClause(*p), estimate);
+  return QStringLiteral("%1%2%3（%4%5）%6。").arg(lead, subject, Verdict(*p), test, PClause(*p), estimate);
 }
 
-QString PairedSentence(const PairedFourfoldFigures& f) {
+QString PairedSentence(const PairedFourfoldFigures& f, const QString& subject) {
   std::optional<double> p;
   QString test, lead;
   if (f.rule == PairedRule::ExactBinomial && f.mcnemar_exact_p) {
@@ -134,7 +170,7 @@ QString PairedSentence(const PairedFourfoldFigures& f) {
                                     f.discordant_ratio_ci_high);
   if (estimate.isEmpty())
     estimate = EstimateClause(QStringLiteral("Kappa"), f.kappa, f.kappa_ci_low, f.kappa_ci_high);
-  return QStringLiteral("%1治疗前后阳性率%2（%3%4）%5。").arg(lead, Verdict(*p), test, PClause(*p), estimate);
+  return QStringLiteral("%1%2%3（%4%5）%6。").arg(lead, subject, Verdict(*p), test, PClause(*p), estimate);
 }
 
 }  // namespace
@@ -173,7 +209,7 @@ DetailsBuild BuildFourfoldReport(const MainWindow& window) {
       Row(QStringLiteral("率差(RD)"), FigureText(f.risk_difference)),
       Row(QStringLiteral("率差的") + ci, IntervalText(f.risk_difference_ci_low, f.risk_difference_ci_high)),
   };
-  report.sentence = FourfoldSentence(f);
+  report.sentence = FourfoldSentence(f, FourfoldSubject(window.names(), CountGridHeadings(c, window.names(), false)));
   // The panel's formula: Pearson when every expected count reaches 5.
   const bool panelPearson = f.min_expected && *f.min_expected >= 5;
   const std::optional<double> sentenceP = f.rule == FourfoldRule::PearsonChiSquare ? f.pearson_p
@@ -185,7 +221,7 @@ DetailsBuild BuildFourfoldReport(const MainWindow& window) {
                                    QStringLiteral("面板以界值3.84判断，χ²(0.05)确切为3.8415")});
   AddNote(report.rows, f.note, kFourfoldZeroTotal);
 
-  AddCountGrid(report, c, false);
+  AddCountGrid(report, c, window.names(), false);
   for (int k = 1; k <= 4; ++k) AddCaption(report.captions, CaptionLabel(c.Label19(k)), c.Label20(k));
   AddCaption(report.captions, CaptionLabel(c.Label19(6)), c.Label20(5));
   AddChiSquareCaptions(report, c, 6, 20, 19, 22, 21);
@@ -226,7 +262,7 @@ DetailsBuild BuildPairedFourfoldReport(const MainWindow& window) {
       Row(QStringLiteral("κ的") + ci, IntervalText(f.kappa_ci_low, f.kappa_ci_high)),
   };
   report.rows.insert(report.rows.end(), rest.begin(), rest.end());
-  report.sentence = PairedSentence(f);
+  report.sentence = PairedSentence(f, PairedSubject(window.names()));
   const std::optional<double> sentenceP =
       f.rule == PairedRule::McNemarChiSquare ? f.mcnemar_p : f.mcnemar_exact_p ? f.mcnemar_exact_p : f.mcnemar_cc_p;
   AddPanelDifference(report.rows,
@@ -237,7 +273,7 @@ DetailsBuild BuildPairedFourfoldReport(const MainWindow& window) {
                                     : QStringLiteral("面板以界值3.84判断，χ²(0.05)确切为3.8415")});
   AddNote(report.rows, f.note, kPairedZeroTotal);
 
-  AddCountGrid(report, c, true);
+  AddCountGrid(report, c, window.names(), true);
   AddCaption(report.captions, CaptionLabel(c.Label19(0)), c.Label20(8));
   AddChiSquareCaptions(report, c, 7, 24, 25, 18, 23);
   return report;

@@ -6,6 +6,7 @@
 #include "app/details/report_rows.h"
 #include "app/test_table.h"
 #include "app/main_window.h"
+#include "app/names/test_names.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,6 +27,23 @@
 namespace kelvasta {
 
 namespace {
+
+// The copied pairs' column headings: the groups' names for paired values,
+// the variables' names with their units for a correlation.
+QStringList PairHeadings(const TestNames& names, const QStringList& captions, bool groups) {
+  QStringList headings;
+  for (qsizetype i = 0; i < captions.size(); ++i) {
+    if (groups) {
+      headings.push_back(names(QStringLiteral("group%1").arg(i + 1), captions[i]));
+    } else {
+      const QString key = i == 0 ? QStringLiteral("x") : QStringLiteral("y");
+      headings.push_back(names.hasAny({key, key + QStringLiteral("_unit")})
+                             ? WithUnit(names(key, key.toUpper()), names(key + QStringLiteral("_unit"), QString()))
+                             : captions[i]);
+    }
+  }
+  return headings;
+}
 // Pairs copied with the results at most.
 constexpr std::size_t kCopiedPairs = 10000;
 }  // namespace
@@ -43,6 +61,8 @@ DetailsPane::DetailsPane(const MainWindow& window, QWidget* parent)
   bold.setBold(true);
   title_->setFont(bold);
   title_->setWordWrap(true);
+  // The user's names reach these texts: never read as markup.
+  title_->setTextFormat(Qt::PlainText);
 
   table_ = new QTableWidget(0, 2, this);
   table_->setObjectName(QStringLiteral("DetailsTable"));
@@ -59,6 +79,7 @@ DetailsPane::DetailsPane(const MainWindow& window, QWidget* parent)
   sentence_ = new QLabel(this);
   sentence_->setObjectName(QStringLiteral("DetailsSentence"));
   sentence_->setWordWrap(true);
+  sentence_->setTextFormat(Qt::PlainText);
   sentence_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   sentence_->hide();
 
@@ -217,6 +238,23 @@ void DetailsPane::showRows(const DetailsReport& report) {
   sentence_->setText(report.sentence);
   sentence_->setVisible(!report.sentence.isEmpty());
   shownRows_ = report.rows;
+  fitLabelColumn();
+}
+
+// A long name in a label must not push the figures out of sight: the
+// labels take at most three fifths of the table's width, and wrap beyond.
+void DetailsPane::fitLabelColumn() {
+  QHeaderView* header = table_->horizontalHeader();
+  const int room = table_->viewport()->width() > 0 ? table_->viewport()->width() : width();
+  const int widest = room * 3 / 5;
+  const bool fits = static_cast<const QAbstractItemView*>(table_)->sizeHintForColumn(0) <= widest;
+  header->setSectionResizeMode(0, fits ? QHeaderView::ResizeToContents : QHeaderView::Interactive);
+  if (!fits) header->resizeSection(0, widest);
+}
+
+void DetailsPane::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  fitLabelColumn();
 }
 
 void DetailsPane::restyleRows() {
@@ -235,7 +273,9 @@ void DetailsPane::copyToClipboard() {
     const Storage& s = window_.storage();
     const Controls& c = window_.controls();
     copied.data = PairRows(s.List1().items(), s.List2().items(), s.List1().numbers(), s.List2().numbers(),
-                           {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))}, test == kPairedT, kCopiedPairs);
+                           PairHeadings(window_.names(), {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))},
+                                        test == kPairedT),
+                           test == kPairedT, kCopiedPairs);
   }
   auto* mime = new QMimeData;
   mime->setHtml(ReportHtml(copied));

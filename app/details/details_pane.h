@@ -63,6 +63,10 @@ class DetailsPane : public QWidget {
   void setChartShown(bool shown);
   bool chartShown() const;
 
+ protected:
+  // The labels' column keeps its share of the new width.
+  void resizeEvent(QResizeEvent* event) override;
+
  signals:
   // A report was put on display.
   void reportShown();
@@ -73,6 +77,7 @@ class DetailsPane : public QWidget {
   void refreshNow();
   void display(DetailsReport report);
   void showRows(const DetailsReport& report);
+  void fitLabelColumn();
   static bool AllPending(const std::vector<DetailsRow>& rows);
   void finishJob(std::uint64_t generation, DetailsReport report);
 

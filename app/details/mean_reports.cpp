@@ -21,7 +21,7 @@ namespace {
 const QString kCi = QStringLiteral("95%置信区间");
 const QString kP = QStringLiteral("P值");
 
-QString TwoSampleSentence(const TwoSampleFigures& f) {
+QString TwoSampleSentence(const TwoSampleFigures& f, const MeanNames& names) {
   QString test;
   std::optional<double> p, low, high;
   switch (f.sentence) {
@@ -40,15 +40,16 @@ QString TwoSampleSentence(const TwoSampleFigures& f) {
       break;
   }
   if (!p) return QString();
-  return QStringLiteral("两组均数%1（%2%3），均数差值为 %4%5。")
-      .arg(Verdict(*p), test, PClause(*p), FigureText(f.mean_difference), IntervalClause(low, high));
+  return QStringLiteral("%1均数%2（%3%4），均数差值为 %5%6%7。")
+      .arg(names.subject(QStringLiteral("两组")), Verdict(*p), test, PClause(*p), FigureText(f.mean_difference),
+           names.unitSuffix(), IntervalClause(low, high));
 }
 
-QString PairedSentence(const PairedTFigures& f) {
+QString PairedSentence(const PairedTFigures& f, const MeanNames& names) {
   if (!f.p || !f.t) return QString();
-  return QStringLiteral("治疗前后%1（配对t检验：t = %2，ν = %3，%4），差值均数为 %5%6。")
-      .arg(Verdict(*f.p), FigureText(f.t), DfText(f.df), PClause(*f.p), FigureText(f.mean_difference),
-           IntervalClause(f.ci_low, f.ci_high));
+  return QStringLiteral("%1%2（配对t检验：t = %3，ν = %4，%5），差值均数为 %6%7%8。")
+      .arg(names.subject(QStringLiteral("治疗前后")), Verdict(*f.p), FigureText(f.t), DfText(f.df), PClause(*f.p),
+           FigureText(f.mean_difference), names.unitSuffix(), IntervalClause(f.ci_low, f.ci_high));
 }
 
 // The panel's result line and t(0.05), read on the user-interface thread
@@ -60,16 +61,16 @@ PanelComparison TwoSamplePanel(const Controls& c, bool raw) {
 }
 
 // The figures, rows and sentence of the two-sample t test.
-void FillTwoSample(DetailsReport& report, const TwoSampleFigures& f, PanelComparison panel) {
+void FillTwoSample(DetailsReport& report, const TwoSampleFigures& f, PanelComparison panel, const MeanNames& names) {
   report.figures = ListFigures(f);
   report.rows = {
-      Heading(QStringLiteral("各组")),
-      Row(QStringLiteral("例数(n1)"), DfText(f.n1)),
-      Row(QStringLiteral("均数(X̄1)"), FigureText(f.mean1)),
-      Row(QStringLiteral("标准差(S1)"), FigureText(f.sd1)),
-      Row(QStringLiteral("例数(n2)"), DfText(f.n2)),
-      Row(QStringLiteral("均数(X̄2)"), FigureText(f.mean2)),
-      Row(QStringLiteral("标准差(S2)"), FigureText(f.sd2)),
+      Heading(names.withVariable(QStringLiteral("各组"))),
+      Row(names.groupLabel(0, QStringLiteral("例数(n1)")), DfText(f.n1)),
+      Row(names.groupLabel(0, QStringLiteral("均数(X̄1)")), FigureText(f.mean1)),
+      Row(names.groupLabel(0, QStringLiteral("标准差(S1)")), FigureText(f.sd1)),
+      Row(names.groupLabel(1, QStringLiteral("例数(n2)")), DfText(f.n2)),
+      Row(names.groupLabel(1, QStringLiteral("均数(X̄2)")), FigureText(f.mean2)),
+      Row(names.groupLabel(1, QStringLiteral("标准差(S2)")), FigureText(f.sd2)),
       Heading(QStringLiteral("方差齐性检验(F检验)")),
       Row(QStringLiteral("F"), FigureText(f.variance_ratio)),
       Row(kP, PText(f.variance_ratio_p)),
@@ -89,7 +90,7 @@ void FillTwoSample(DetailsReport& report, const TwoSampleFigures& f, PanelCompar
       Row(QStringLiteral("Hedges' g"), FigureText(f.hedges_g)),
   };
   if (!f.df) report.rows.push_back(Row(QStringLiteral("注"), QStringLiteral("每组至少需要2例，且均数、标准差完整")));
-  report.sentence = TwoSampleSentence(f);
+  report.sentence = TwoSampleSentence(f, names);
   if (f.df && report.sentence.isEmpty()) report.sentence = QStringLiteral("两组标准差均为0，不能计算t值。");
   if (!f.df) report.sentence = QStringLiteral("每组至少需要2例，且均数、标准差完整，不能进行t检验。");
   // The panel's pooled t is |t|.
@@ -107,12 +108,15 @@ PanelComparison PairedPanel(const Controls& c) {
 
 // The figures, rows, sentence and pair count of the paired t test; false
 // (and nothing filled) when there is no pair.
-bool FillPaired(DetailsReport& report, const PairedTFigures& f, PanelComparison panel) {
+bool FillPaired(DetailsReport& report, const PairedTFigures& f, PanelComparison panel, const MeanNames& names) {
   if (!f.n || *f.n == 0) return false;
   report.figures = ListFigures(f);
+  // Named measurements say which way the differences go.
+  const QString direction =
+      names.anyGroup() ? QStringLiteral("（%1 − %2）").arg(names.groups.value(0), names.groups.value(1)) : QString();
   report.rows = {
       Row(QStringLiteral("对子数(n)"), DfText(f.n)),
-      Row(QStringLiteral("差值均数(d̄)"), FigureText(f.mean_difference)),
+      Row(QStringLiteral("差值均数(d̄)") + direction, FigureText(f.mean_difference)),
       Row(QStringLiteral("差值标准差(Sd)"), FigureText(f.sd_difference)),
       Heading(QStringLiteral("配对t检验")),
       Row(QStringLiteral("t"), FigureText(f.t)),
@@ -122,7 +126,9 @@ bool FillPaired(DetailsReport& report, const PairedTFigures& f, PanelComparison 
       Heading(QStringLiteral("效应量")),
       Row(QStringLiteral("Cohen's dz"), FigureText(f.cohens_dz)),
   };
-  report.sentence = PairedSentence(f);
+  if (names.anyVariable())
+    report.rows.insert(report.rows.begin(), Heading(names.withVariable(QStringLiteral("配对数据"))));
+  report.sentence = PairedSentence(f, names);
   if (report.sentence.isEmpty())
     report.sentence = f.df ? QStringLiteral("差值的标准差为0，不能计算t值。")
                            : QStringLiteral("至少需要2对数据，不能进行配对t检验。");
@@ -149,11 +155,12 @@ DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
   const Storage& s = window.storage();
   const bool raw = CellsFromLists(c.Text4, s.Text4FromLists);
   DetailsReport report = BareReport(window, raw ? QStringLiteral("raw") : QStringLiteral("summary"));
-  report.inputs = SummaryInputs(c.Text4, {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))});
+  const MeanNames names = MeanNamesOf(window.names(), {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))});
+  report.inputs = SummaryInputs(c.Text4, names);
   AddTCaptions(report, c, 3, 4, 5, 2, 6);
   if (!raw) {
     FillTwoSample(report, ComputeTwoSampleFigures(TypedMoments(c.Text4, 0), TypedMoments(c.Text4, 3)),
-                  TwoSamplePanel(c, false));
+                  TwoSamplePanel(c, false), names);
     return report;
   }
   const ValueList& list1 = s.List1();
@@ -161,7 +168,7 @@ DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
   if (std::max(list1.count(), list2.count()) <= kWorkerRows) {
     const GroupMoments first = ListMoments(list1), second = ListMoments(list2);
     if (first.n == 0 && second.n == 0) return BareReport(window, report.source);
-    FillTwoSample(report, ComputeTwoSampleFigures(first, second), TwoSamplePanel(c, true));
+    FillTwoSample(report, ComputeTwoSampleFigures(first, second), TwoSamplePanel(c, true), names);
     return report;
   }
   // A long list is summed on the worker thread, from its values as they
@@ -169,11 +176,11 @@ DetailsBuild BuildTwoSampleReport(const MainWindow& window) {
   // are kept is not sent.
   report.rows = {Row(QStringLiteral("两样本t检验"), kPending)};
   return DetailsBuild(std::move(report), [one = PendingMoments(list1), two = PendingMoments(list2),
-                                          panel = TwoSamplePanel(c, true)](DetailsReport& pending,
-                                                                             const std::atomic<bool>&) {
+                                          panel = TwoSamplePanel(c, true), names](DetailsReport& pending,
+                                                                                    const std::atomic<bool>&) {
     const GroupMoments first = one.moments(), second = two.moments();
     if (first.n > 0 || second.n > 0)
-      FillTwoSample(pending, ComputeTwoSampleFigures(first, second), panel);
+      FillTwoSample(pending, ComputeTwoSampleFigures(first, second), panel, names);
     else
       ClearToBare(pending);  // nothing but blanks, as for short lists
   });
@@ -183,22 +190,25 @@ DetailsBuild BuildPairedTReport(const MainWindow& window) {
   const Controls& c = window.controls();
   const Storage& s = window.storage();
   DetailsReport report = BareReport(window, QStringLiteral("raw"));
+  const MeanNames names = MeanNamesOf(window.names(), {HeadingText(c.Label2(1)), HeadingText(c.Label2(2))});
   report.inputs = {{QStringLiteral("项目"), QStringLiteral("内容")},
-                   {QStringLiteral("第1列"), HeadingText(c.Label2(1))},
-                   {QStringLiteral("第2列"), HeadingText(c.Label2(2))}};
+                   {QStringLiteral("第1列"), names.groups.value(0)},
+                   {QStringLiteral("第2列"), names.groups.value(1)}};
+  if (names.anyVariable()) report.inputs.push_back({QStringLiteral("观察指标"), names.quantity()});
   for (const auto& [caption, value] : {std::pair{0, 5}, std::pair{1, 4}, std::pair{2, 3}})
     AddCaption(report.captions, CaptionLabel(c.Label13(caption)), c.Label13(value));
   AddTCaptions(report, c, 10, 9, 8, 11, 7);
   if (std::max(s.List1().count(), s.List2().count()) <= kWorkerRows) {
-    if (!FillPaired(report, ComputePairedTFigures(s.List1().numbers(), s.List2().numbers()), PairedPanel(c)))
+    if (!FillPaired(report, ComputePairedTFigures(s.List1().numbers(), s.List2().numbers()), PairedPanel(c), names))
       return BareReport(window, report.source);
     return report;
   }
   // Long lists: the pairs are summed on the worker thread.
   report.rows = {Row(QStringLiteral("配对t检验"), kPending)};
   return DetailsBuild(std::move(report), [x = s.List1().sharedNumbers(), y = s.List2().sharedNumbers(),
-                                          panel = PairedPanel(c)](DetailsReport& pending, const std::atomic<bool>&) {
-    if (!FillPaired(pending, ComputePairedTFigures(*x, *y), panel)) ClearToBare(pending);
+                                          panel = PairedPanel(c), names](DetailsReport& pending,
+                                                                         const std::atomic<bool>&) {
+    if (!FillPaired(pending, ComputePairedTFigures(*x, *y), panel, names)) ClearToBare(pending);
   });
 }
 

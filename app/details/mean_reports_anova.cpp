@@ -22,8 +22,8 @@ namespace {
 // The pairs in the order of AnovaFigures::pairs.
 constexpr std::array<std::array<int, 2>, 3> kPairs{{{1, 2}, {1, 3}, {2, 3}}};
 
-QString PairName(std::size_t pair) {
-  return QStringLiteral("第%1组与第%2组").arg(kPairs[pair][0]).arg(kPairs[pair][1]);
+QString PairName(std::size_t pair, const MeanNames& names) {
+  return names.pair(std::size_t(kPairs[pair][0] - 1), std::size_t(kPairs[pair][1] - 1));
 }
 
 std::optional<double> Sum(std::optional<double> a, std::optional<double> b) {
@@ -31,7 +31,7 @@ std::optional<double> Sum(std::optional<double> a, std::optional<double> b) {
   return *a + *b;
 }
 
-QString AnovaSentence(const AnovaFigures& f) {
+QString AnovaSentence(const AnovaFigures& f, const MeanNames& names) {
   QString test;
   std::optional<double> p;
   switch (f.sentence) {
@@ -48,18 +48,19 @@ QString AnovaSentence(const AnovaFigures& f) {
       break;
   }
   if (!p) return QString();
-  QString sentence = QStringLiteral("三组均数%1（%2%3）。").arg(Verdict(*p), test, PClause(*p));
+  QString sentence =
+      QStringLiteral("%1均数%2（%3%4）。").arg(names.subject(QStringLiteral("三组")), Verdict(*p), test, PClause(*p));
   std::vector<std::size_t> significant;
   for (std::size_t i = 0; i < f.pairs.size(); ++i)
     if (f.tukey_significant[i] && f.pairs[i].tukey_p) significant.push_back(i);
   if (significant.size() == 1) {
     const std::size_t only = significant.front();
     sentence += QStringLiteral("经Tukey法两两比较，%1差异有统计学意义（%2）。")
-                    .arg(PairName(only), PClause(*f.pairs[only].tukey_p));
+                    .arg(PairName(only, names), PClause(*f.pairs[only].tukey_p));
   } else if (!significant.empty()) {
     QStringList pairs;
     for (std::size_t i : significant)
-      pairs.push_back(PairName(i) + QStringLiteral("（%1）").arg(PClause(*f.pairs[i].tukey_p)));
+      pairs.push_back(PairName(i, names) + QStringLiteral("（%1）").arg(PClause(*f.pairs[i].tukey_p)));
     sentence += QStringLiteral("经Tukey法两两比较，%1差异有统计学意义。").arg(pairs.join(QStringLiteral("、")));
   }
   return sentence;
@@ -74,12 +75,12 @@ PanelComparison AnovaPanel(const Controls& c, bool raw) {
 }
 
 // The figures' rows, the note and the sentence of `report`.
-void FillAnova(DetailsReport& report, const AnovaFigures& f, PanelComparison panel) {
+void FillAnova(DetailsReport& report, const AnovaFigures& f, PanelComparison panel, const MeanNames& names) {
   report.figures = ListFigures(f);
   const QString p = QStringLiteral("P值");
   report.rows = {
       Row(QStringLiteral("总例数(N)"), DfText(f.n)),
-      Heading(QStringLiteral("方差分析表")),
+      Heading(names.withVariable(QStringLiteral("方差分析表"))),
       Row(QStringLiteral("组间 SS"), FigureText(f.ss_between)),
       Row(QStringLiteral("组间 ν"), DfText(f.df_between)),
       Row(QStringLiteral("组间 MS"), FigureText(f.ms_between)),
@@ -104,7 +105,7 @@ void FillAnova(DetailsReport& report, const AnovaFigures& f, PanelComparison pan
   };
   for (std::size_t i = 0; i < f.pairs.size(); ++i) {
     const AnovaPair& pair = f.pairs[i];
-    report.rows.push_back(Heading(QStringLiteral("两两比较：") + PairName(i)));
+    report.rows.push_back(Heading(QStringLiteral("两两比较：") + PairName(i, names)));
     report.rows.push_back(Row(QStringLiteral("均数差值"), FigureText(pair.diff)));
     report.rows.push_back(Row(QStringLiteral("Tukey P值"), PText(pair.tukey_p)));
     report.rows.push_back(
@@ -120,7 +121,7 @@ void FillAnova(DetailsReport& report, const AnovaFigures& f, PanelComparison pan
     report.rows.push_back(
         Row(QStringLiteral("注"), QStringLiteral("有一组不足2例或标准差为0，不能作Welch方差分析和Bartlett检验")));
   }
-  report.sentence = AnovaSentence(f);
+  report.sentence = AnovaSentence(f, names);
   if (report.sentence.isEmpty()) report.sentence = QStringLiteral("不能计算F值，未作方差分析。");
   panel.pane = f.f;
   panel.paneP = f.sentence == AnovaTest::kWelchF ? f.welch_p : f.p;
@@ -151,8 +152,10 @@ DetailsBuild BuildAnovaReport(const MainWindow& window) {
   }
 
   DetailsReport report = BareReport(window, source);
-  report.inputs =
-      SummaryInputs(c.Text41, {HeadingText(c.Label2(4)), HeadingText(c.Label2(5)), HeadingText(c.Label2(6))});
+  // The headings without blanks ("第1组") also name the unnamed pairs.
+  const MeanNames names =
+      MeanNamesOf(window.names(), {HeadingText(c.Label2(4)), HeadingText(c.Label2(5)), HeadingText(c.Label2(6))});
+  report.inputs = SummaryInputs(c.Text41, names);
   AddCaption(report.captions, QStringLiteral("F(0.05)"), c.Label5(29));
   AddCaption(report.captions, QStringLiteral("F(0.01)"), c.Label5(28));
   AddCaption(report.captions, CaptionLabel(c.Label5(31)), c.Label5(26));
@@ -163,22 +166,22 @@ DetailsBuild BuildAnovaReport(const MainWindow& window) {
     report.rows = {Row(QStringLiteral("方差分析"), kPending)};
     return DetailsBuild(report, [pending = std::array{PendingMoments(lists.column(0)), PendingMoments(lists.column(1)),
                                                       PendingMoments(lists.column(2))},
-                                 panel = AnovaPanel(c, raw)](DetailsReport& late, const std::atomic<bool>&) {
+                                 panel = AnovaPanel(c, raw), names](DetailsReport& late, const std::atomic<bool>&) {
       const std::array<GroupMoments, 3> moments{pending[0].moments(), pending[1].moments(), pending[2].moments()};
       if (moments[0].n == 0 && moments[1].n == 0 && moments[2].n == 0)
         ClearToBare(late);
       else
-        FillAnova(late, ComputeAnovaFigures(moments), panel);
+        FillAnova(late, ComputeAnovaFigures(moments), panel, names);
     });
   }
   const double within = groups[0].n + groups[1].n + groups[2].n - 3;
   if (within > kSlowWithinDf) {
     report.rows = {Row(QStringLiteral("两两比较(Tukey)"), kPending)};
-    return DetailsBuild(report, [groups, panel = AnovaPanel(c, raw)](DetailsReport& pending, const std::atomic<bool>&) {
-      FillAnova(pending, ComputeAnovaFigures(groups), panel);
+    return DetailsBuild(report, [groups, panel = AnovaPanel(c, raw), names](DetailsReport& pending, const std::atomic<bool>&) {
+      FillAnova(pending, ComputeAnovaFigures(groups), panel, names);
     });
   }
-  FillAnova(report, ComputeAnovaFigures(groups), AnovaPanel(c, raw));
+  FillAnova(report, ComputeAnovaFigures(groups), AnovaPanel(c, raw), names);
   return report;
 }
 

@@ -30,15 +30,34 @@ QString EquationText(const CorrelationFigures& f) {
            FigureText(std::fabs(*f.slope)));
 }
 
-QString CorrelationSentence(const CorrelationFigures& f) {
+// The variables as the report names them: "" while unnamed.
+struct VariableNames {
+  QString x, y;  // with their units
+  bool named() const { return !x.isEmpty() || !y.isEmpty(); }
+  // "身高与体重之间", or "两变量之间" while unnamed.
+  QString between() const {
+    if (!named()) return QStringLiteral("两变量之间");
+    return QStringLiteral("%1与%2之间").arg(x.isEmpty() ? QStringLiteral("X") : x, y.isEmpty() ? QStringLiteral("Y") : y);
+  }
+};
+
+VariableNames VariableNamesOf(const TestNames& names) {
+  const auto named = [&names](const QString& key) {
+    if (!names.hasAny({key, key + QStringLiteral("_unit")})) return QString();
+    return WithUnit(names(key, key.toUpper()), names(key + QStringLiteral("_unit"), QString()));
+  };
+  return {named(QStringLiteral("x")), named(QStringLiteral("y"))};
+}
+
+QString CorrelationSentence(const CorrelationFigures& f, const VariableNames& names) {
   if (f.r && f.slope_se && !f.t)
-    return QStringLiteral("两变量之间完全直线相关（r = %1），回归方程为 %2。").arg(FigureText(f.r), EquationText(f));
+    return QStringLiteral("%1完全直线相关（r = %2），回归方程为 %3。").arg(names.between(), FigureText(f.r), EquationText(f));
   if (!f.p || !f.r || !f.t) return QStringLiteral("至少需要3对数据，且X、Y均不全相同，才能进行相关检验。");
   const QString test = QStringLiteral("r = %1，t = %2，ν = %3，%4")
                            .arg(FigureText(f.r), FigureText(f.t), DfText(f.df), PClause(*f.p));
-  if (*f.p >= 0.05) return QStringLiteral("两变量之间线性相关无统计学意义（%1）。").arg(test);
-  return QStringLiteral("两变量之间存在线性相关（%1），回归方程为 %2（b的95%CI：%3）。")
-      .arg(test, EquationText(f), IntervalText(f.slope_ci_low, f.slope_ci_high));
+  if (*f.p >= 0.05) return QStringLiteral("%1线性相关无统计学意义（%2）。").arg(names.between(), test);
+  return QStringLiteral("%1存在线性相关（%2），回归方程为 %3（b的95%CI：%4）。")
+      .arg(names.between(), test, EquationText(f), IntervalText(f.slope_ci_low, f.slope_ci_high));
 }
 
 // Why figures are missing although pairs were typed.
@@ -59,7 +78,12 @@ QStringList CorrelationNotes(const CorrelationFigures& f, const SpearmanFigures&
 // Fills figures, rows and sentence; `pending` shows the Spearman rows as
 // still being computed.
 void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const SpearmanFigures& spearman,
-                     bool pending, PanelComparison panel) {
+                     bool pending, PanelComparison panel, const VariableNames& names) {
+  // Named variables say which is regressed on which.
+  const QString line = names.named() ? QStringLiteral("直线回归（Y：%1，X：%2）")
+                                           .arg(names.y.isEmpty() ? QStringLiteral("Y") : names.y,
+                                                names.x.isEmpty() ? QStringLiteral("X") : names.x)
+                                     : QStringLiteral("直线回归");
   report.figures = ListFigures(f, spearman);
   const QString p = QStringLiteral("P值");
   const QString ci = QStringLiteral("95%置信区间");
@@ -72,7 +96,7 @@ void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const S
       Row(QStringLiteral("ν"), DfText(f.df)),
       Row(p, PText(f.p)),
       Row(QStringLiteral("r的") + ci, IntervalText(f.r_ci_low, f.r_ci_high)),
-      Heading(QStringLiteral("直线回归")),
+      Heading(line),
       Row(QStringLiteral("回归方程"), EquationText(f)),
       Row(QStringLiteral("回归系数(b)"), FigureText(f.slope)),
       Row(QStringLiteral("b的标准误(Sb)"), FigureText(f.slope_se)),
@@ -85,7 +109,7 @@ void FillCorrelation(DetailsReport& report, const CorrelationFigures& f, const S
       Row(p, pending ? kPending : PText(spearman.p)),
   };
   for (const QString& note : CorrelationNotes(f, spearman, pending)) report.rows.push_back(Row(QStringLiteral("注"), note));
-  report.sentence = CorrelationSentence(f);
+  report.sentence = CorrelationSentence(f, names);
   if (f.t) panel.pane = std::fabs(*f.t);
   panel.paneP = f.p;
   AddPanelDifference(report.rows, panel);
@@ -103,10 +127,10 @@ PanelComparison CorrelationPanel(const Controls& c) {
 // thread, so that a keystroke in a million-row list is not held up by them.
 constexpr std::size_t kLargeLists = 200000;
 
-void AddInputsAndCaptions(DetailsReport& report, const Controls& c) {
+void AddInputsAndCaptions(DetailsReport& report, const Controls& c, const VariableNames& names) {
   report.inputs = {{QStringLiteral("项目"), QStringLiteral("内容")},
-                   {QStringLiteral("X"), HeadingText(c.Label2(1))},
-                   {QStringLiteral("Y"), HeadingText(c.Label2(2))}};
+                   {QStringLiteral("X"), names.x.isEmpty() ? HeadingText(c.Label2(1)) : names.x},
+                   {QStringLiteral("Y"), names.y.isEmpty() ? HeadingText(c.Label2(2)) : names.y}};
   AddCaption(report.captions, CaptionLabel(c.Label13(11)), c.Label13(6));
   AddCaption(report.captions, QStringLiteral("r"), c.Label13(7));
   AddCaption(report.captions, QStringLiteral("tr"), c.Label13(12));
@@ -120,18 +144,19 @@ void AddInputsAndCaptions(DetailsReport& report, const Controls& c) {
 // The figures, then (from 3 pairs on) Spearman's, into `report`; false when
 // cancelled.
 bool CompleteCorrelation(DetailsReport& report, const std::vector<double>& x, const std::vector<double>& y,
-                         const std::atomic<bool>& cancel, const PanelComparison& panel) {
+                         const std::atomic<bool>& cancel, const PanelComparison& panel,
+                         const VariableNames& names) {
   const CorrelationFigures f = ComputeCorrelationFigures(x, y);
   report.rows.clear();
   if (!f.n || *f.n == 0) return true;
   report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
   if (*f.n < 3) {
-    FillCorrelation(report, f, {}, false, panel);
+    FillCorrelation(report, f, {}, false, panel, names);
     return true;
   }
   const SpearmanResult spearman = ComputeSpearman(x, y, cancel);
   if (spearman.status == SpearmanStatus::kCancelled) return false;
-  FillCorrelation(report, f, spearman.figures, false, panel);
+  FillCorrelation(report, f, spearman.figures, false, panel, names);
   return true;
 }
 
@@ -140,15 +165,16 @@ bool CompleteCorrelation(DetailsReport& report, const std::vector<double>& x, co
 DetailsBuild BuildCorrelationReport(const MainWindow& window) {
   const Controls& c = window.controls();
   const Storage& s = window.storage();
+  const VariableNames names = VariableNamesOf(window.names());
   if (std::max(s.List1().count(), s.List2().count()) > kLargeLists) {
     DetailsReport report = BareReport(window, QStringLiteral("raw"));
-    AddInputsAndCaptions(report, c);
+    AddInputsAndCaptions(report, c, names);
     report.rows = {Row(QStringLiteral("相关与回归"), kPending)};
     auto x = s.List1().sharedNumbers();
     auto y = s.List2().sharedNumbers();
-    return DetailsBuild(std::move(report), [x, y, panel = CorrelationPanel(c)](DetailsReport& pending,
-                                                                                const std::atomic<bool>& cancel) {
-      CompleteCorrelation(pending, *x, *y, cancel, panel);
+    return DetailsBuild(std::move(report), [x, y, panel = CorrelationPanel(c), names](DetailsReport& pending,
+                                                                                       const std::atomic<bool>& cancel) {
+      CompleteCorrelation(pending, *x, *y, cancel, panel, names);
     });
   }
   const CorrelationFigures f = ComputeCorrelationFigures(s.List1().numbers(), s.List2().numbers());
@@ -157,8 +183,8 @@ DetailsBuild BuildCorrelationReport(const MainWindow& window) {
   DetailsReport report = BareReport(window, QStringLiteral("raw"));
   const bool ranks = *f.n >= 3;
   const PanelComparison panel = CorrelationPanel(c);
-  FillCorrelation(report, f, {}, ranks, panel);
-  AddInputsAndCaptions(report, c);
+  FillCorrelation(report, f, {}, ranks, panel, names);
+  AddInputsAndCaptions(report, c, names);
   report.inputs.push_back({QStringLiteral("对子数(n)"), DfText(f.n)});
   if (!ranks) return report;
 
@@ -166,10 +192,10 @@ DetailsBuild BuildCorrelationReport(const MainWindow& window) {
   // while it sorts (they copy their values before changing them then).
   auto x = s.List1().sharedNumbers();
   auto y = s.List2().sharedNumbers();
-  DetailsJob job = [x, y, f, panel](DetailsReport& pending, const std::atomic<bool>& cancel) {
+  DetailsJob job = [x, y, f, panel, names](DetailsReport& pending, const std::atomic<bool>& cancel) {
     const SpearmanResult spearman = ComputeSpearman(*x, *y, cancel);
     if (spearman.status == SpearmanStatus::kCancelled) return;
-    FillCorrelation(pending, f, spearman.figures, false, panel);
+    FillCorrelation(pending, f, spearman.figures, false, panel, names);
   };
   return DetailsBuild(std::move(report), std::move(job));
 }

@@ -8,6 +8,7 @@
 
 #include <QPushButton>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -97,12 +98,43 @@ QString IntervalClause(std::optional<double> low, std::optional<double> high) {
   return QStringLiteral("（95%CI：%1）").arg(interval);
 }
 
-std::vector<QStringList> SummaryInputs(const ControlArray<QLineEdit>& cells, const std::vector<QString>& groups) {
+bool MeanNames::anyGroup() const { return std::find(named.begin(), named.end(), true) != named.end(); }
+
+QString MeanNames::subject(const QString& unnamed) const {
+  return (anyGroup() ? JoinNames(groups) : unnamed) + variable;
+}
+
+QString MeanNames::groupLabel(std::size_t g, const QString& label) const {
+  return g < named.size() && named[g] ? NamedLabel(groups.value(qsizetype(g)), label) : label;
+}
+
+QString MeanNames::quantity() const {
+  return WithUnit(variable.isEmpty() ? QStringLiteral("观察值") : variable, unit);
+}
+
+QString MeanNames::withVariable(const QString& heading) const {
+  return anyVariable() ? heading + QStringLiteral("：") + quantity() : heading;
+}
+
+MeanNames MeanNamesOf(const TestNames& names, const QStringList& headings) {
+  MeanNames shown;
+  for (qsizetype g = 0; g < headings.size(); ++g) {
+    const QString key = QStringLiteral("group%1").arg(g + 1);
+    shown.groups.push_back(names(key, headings[g]));
+    shown.named.push_back(names.has(key));
+  }
+  shown.variable = names(QStringLiteral("variable"), QString());
+  shown.unit = names(QStringLiteral("unit"), QString());
+  return shown;
+}
+
+std::vector<QStringList> SummaryInputs(const ControlArray<QLineEdit>& cells, const MeanNames& names) {
+  const QString unit = names.unit.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(names.unit);
   std::vector<QStringList> inputs{
-      {QStringLiteral("组别"), QStringLiteral("例数(n)"), QStringLiteral("均数"), QStringLiteral("标准差")}};
-  for (std::size_t g = 0; g < groups.size(); ++g) {
+      {QStringLiteral("组别"), QStringLiteral("例数(n)"), QStringLiteral("均数") + unit, QStringLiteral("标准差") + unit}};
+  for (qsizetype g = 0; g < names.groups.size(); ++g) {
     const int first = int(g) * 3;
-    inputs.push_back({groups[g], cells(first + 2)->text(), cells(first)->text(), cells(first + 1)->text()});
+    inputs.push_back({names.groups[g], cells(first + 2)->text(), cells(first)->text(), cells(first + 1)->text()});
   }
   return inputs;
 }

@@ -7,6 +7,7 @@
 #include "app/control_array.h"
 #include "app/details/details_report.h"
 #include "app/details/report_rows.h"
+#include "app/names/test_names.h"
 #include "stats/mean_figures.h"
 
 #include <QLabel>
@@ -76,9 +77,37 @@ QString CaptionLabel(const QLabel* label);
 // "（95%CI：0.8354 ~ 5.5646）", empty when an end is missing.
 QString IntervalClause(std::optional<double> low, std::optional<double> high);
 
+// What the user's names give a report of means: each group's name (the
+// heading without blanks when unnamed) and whether it was named, the
+// variable and its unit ("" when unnamed). Copied into jobs on the worker.
+struct MeanNames {
+  QStringList groups;
+  std::vector<bool> named;
+  QString variable;
+  QString unit;
+  bool anyGroup() const;
+  // "第1组与第2组" for groups i and j (from 0).
+  QString pair(std::size_t i, std::size_t j) const { return groups.value(qsizetype(i)) + QStringLiteral("与") + groups.value(qsizetype(j)); }
+  // The groups' part of the sentence: `unnamed` ("两组") while no group is
+  // named, else "治疗组与对照组"; then the variable's name when given.
+  QString subject(const QString& unnamed) const;
+  // A row label of group g, its name in front when named.
+  QString groupLabel(std::size_t g, const QString& label) const;
+  // " mmHg" after a figure in the sentence, or "".
+  QString unitSuffix() const { return unit.isEmpty() ? QString() : QLatin1Char(' ') + unit; }
+  bool anyVariable() const { return !variable.isEmpty() || !unit.isEmpty(); }
+  // "收缩压 (mmHg)", "观察值 (mmHg)" when only the unit is named.
+  QString quantity() const;
+  // A heading with "：收缩压 (mmHg)" after it when the variable or its unit
+  // is named.
+  QString withVariable(const QString& heading) const;
+};
+MeanNames MeanNamesOf(const TestNames& names, const QStringList& headings);
+
 // The summary grid for copying: "组别 | 例数(n) | 均数 | 标准差", then one row
-// per group with the texts of its three cells (group g at cells 3g to 3g + 2).
-std::vector<QStringList> SummaryInputs(const ControlArray<QLineEdit>& cells, const std::vector<QString>& groups);
+// per group with the texts of its three cells (group g at cells 3g to 3g + 2);
+// the unit, when named, follows "均数" and "标准差".
+std::vector<QStringList> SummaryInputs(const ControlArray<QLineEdit>& cells, const MeanNames& names);
 
 }  // namespace mean_reports
 }  // namespace kelvasta

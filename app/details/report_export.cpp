@@ -47,6 +47,14 @@ QString HtmlRow(const QStringList& cells, const char* tag, qsizetype width) {
   return row + QStringLiteral("</tr>");
 }
 
+// A cell of the tab-separated text. Excel and LibreOffice read a cell that
+// begins with a quote as a quoted field and would drop its quotes (a name
+// such as "A"药): such a cell is quoted, its quotes doubled.
+QString PlainCell(const QString& cell) {
+  if (!cell.startsWith(u'"')) return cell;
+  return u'"' + QString(cell).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
 }  // namespace
 
 std::vector<QStringList> PairRows(const std::vector<std::string>& first, const std::vector<std::string>& second,
@@ -71,7 +79,11 @@ QString ReportPlainText(const DetailsReport& report) {
   QStringList lines;
   for (const Part& part : Parts(report)) {
     if (!lines.isEmpty()) lines.push_back(QString());
-    for (const QStringList& row : part) lines.push_back(row.join(QLatin1Char('\t')));
+    for (const QStringList& row : part) {
+      QStringList cells;
+      for (const QString& cell : row) cells.push_back(PlainCell(cell));
+      lines.push_back(cells.join(QLatin1Char('\t')));
+    }
   }
   return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

@@ -2,8 +2,10 @@
 
 #include "app/details/details_pane.h"
 #include "app/main_window.h"
+#include "app/names/names_dialog.h"
 #include "app/test_table.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,6 +139,7 @@ WindowHistory::State WindowHistory::capture() const {
   state.withinDf = s.WithinGroupsDf;
   state.Text4FromLists = s.Text4FromLists;
   state.Text41FromLists = s.Text41FromLists;
+  state.names = window_.names_;
   return state;
 }
 
@@ -175,6 +178,7 @@ void WindowHistory::restore(const State& state) {
   s.WithinGroupsDf = state.withinDf;
   s.Text4FromLists = state.Text4FromLists;
   s.Text41FromLists = state.Text41FromLists;
+  window_.setNameBook(state.names);
   window_.setSpreadsheetItemsEnabled(kTests.at(std::size_t(state.test)).valueList);
   restoring_ = false;
   window_.detailsPane().requestRefresh();
@@ -188,7 +192,7 @@ void WindowHistory::noteChange() {
 
 bool WindowHistory::dataDiffers(const Step& step) const {
   if (step.wholeLists || !step.edits[0].empty() || !step.edits[1].empty()) return true;
-  if (step.before.test != step.after.test) return true;
+  if (step.before.test != step.after.test || step.before.names != step.after.names) return true;
   for (int k = 0; k < 2; ++k)
     if (step.before.counts[k] != step.after.counts[k]) return true;
   for (std::size_t i : dataCells_)
@@ -210,6 +214,10 @@ void WindowHistory::commit() {
   const QWidget* focus = window_.focusWidget();
   for (std::size_t i = 0; i < cells_.size(); ++i)
     if (cells_[i] == focus && step.before.cells[i] != step.after.cells[i]) step.typedIn = focus;
+  // Typing a name runs together like typing into a cell.
+  const QWidget* typing = QApplication::focusWidget();
+  if (typing != nullptr && window_.namesDialog_->holds(typing) && step.before.names != step.after.names)
+    step.typedIn = typing;
   if (step.typedIn != nullptr && !closed_ && !undo_.empty() && undo_.back().typedIn == step.typedIn &&
       redo_.empty()) {
     Step& previous = undo_.back();

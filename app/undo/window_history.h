@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/names/test_names.h"
 #include "entry/list_window.h"
 
 #include <QObject>
@@ -73,6 +74,7 @@ class WindowHistory : public QObject {
     double withinSS = 0, withinDf = 0;
     std::array<std::string, 6> Text4FromLists;
     std::array<std::string, 9> Text41FromLists;
+    NameBook names;
   };
 
  private:

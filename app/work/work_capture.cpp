@@ -54,6 +54,8 @@ WorkFile MainWindow::CaptureWork() const {
       if (widget == focus) work.focus = Std(focus->objectName());
   }
   if (const std::optional<PlanningState> planning = planningState()) work.planning = ToWorkPlanning(*planning);
+  for (std::size_t test = 0; test < names_.size(); ++test)
+    for (const auto& [key, name] : names_[test].entries()) work.names[test].emplace(Std(key), Std(name));
   return work;
 }
 
@@ -120,6 +122,14 @@ void MainWindow::ApplyWork(WorkFile work) {
     if (label->text() != caption) label->setText(caption);
   }
   c_.Label22->setHidden(!work.rxcWarning);
+  // Names of keys this version does not know are left out; the rest are
+  // kept as the dialog keeps them (cut to their longest).
+  NameBook names;
+  for (std::size_t test = 0; test < names.size(); ++test)
+    for (const auto& [key, name] : work.names[test])
+      if (const QString field = QString::fromStdString(key); HasNameField(int(test), field))
+        names[test].set(field, QString::fromStdString(name));
+  setNameBook(names);
   for (QWidget* widget : namedControls())
     if (widget->objectName() == QString::fromStdString(work.focus)) widget->setFocus(Qt::OtherFocusReason);
   details_->requestRefresh();
@@ -128,6 +138,8 @@ void MainWindow::ApplyWork(WorkFile work) {
 bool MainWindow::holdsData() const {
   // Planning inputs typed before any data are work too.
   if (planningEdited_) return true;
+  for (const TestNames& names : names_)
+    if (!names.empty()) return true;
   for (std::size_t k = 0; k < 5; ++k) {
     const ValueList& list = k < 2 ? storage_.twoColumnLists.column(k) : storage_.groupLists.column(k - 2);
     for (const std::string& item : list.items())

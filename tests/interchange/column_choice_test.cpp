@@ -68,6 +68,53 @@ TEST(ArrangeColumns, GroupsAreComparedTrimmedAndWidthFolded) {
   });
 }
 
+struct NamesCase {
+  const char* name;
+  ColumnChoice choice;
+  std::vector<std::optional<std::string>> lists;
+  std::optional<std::string> values;
+  const char* source;
+};
+
+TEST(OfferedNames, TitlesOrGroupsNameTheLists) {
+  using Names = std::vector<std::optional<std::string>>;
+  // The columns read: for the wide rows the chosen columns in list order,
+  // for the long rows the value column, then the group column.
+  const SheetColumns wide = Sheet({{" 身高 ", "170"}, {"", "65"}, {"体重", "1"}});
+  const SheetColumns tall = Sheet({{"收缩压", "120"}, {"组", "男"}});
+  const auto wideChoice = [](std::vector<int> columns, bool header, bool names) {
+    ColumnChoice choice;
+    choice.header = header;
+    choice.columns = std::move(columns);
+    choice.headerNames = names;
+    return choice;
+  };
+  ColumnChoice tallChoice;
+  tallChoice.header = true;
+  tallChoice.valueColumn = 1;
+  tallChoice.groupColumn = 0;
+  tallChoice.groups = {" 男", "", std::nullopt};
+  // clang-format off
+  std::vector<NamesCase> cases{
+      {"a title per chosen column", wideChoice({0, 4, 1}, true, true), {"身高", std::nullopt, "体重"}, std::nullopt,
+       "blanks around a title go; the blank title of the second list offers none"},
+      {"a list left empty", wideChoice({0, -1}, true, true), {"身高", std::nullopt}, std::nullopt,
+       "（不导入） names nothing"},
+      {"no header row", wideChoice({0, 2}, false, true), {std::nullopt, std::nullopt}, std::nullopt,
+       "without titles the first row is data"},
+      {"names declined", wideChoice({0, 2}, true, false), {std::nullopt, std::nullopt}, std::nullopt,
+       "the chooser's switch (names=no) off"},
+      {"long format", tallChoice, {"男", std::nullopt, std::nullopt}, "收缩压",
+       "each list's group, the blank group and no group name nothing; the value column's title names the values"},
+  };
+  // clang-format on
+  ForEachCase(cases, [&](const NamesCase& c) {
+    const HeaderNames names = OfferedNames(c.choice.valueColumn >= 0 ? tall : wide, c.choice, c.lists.size());
+    EXPECT_EQ(names.lists, Names(c.lists));
+    EXPECT_EQ(names.values, c.values);
+  });
+}
+
 TEST(ListGroups, TheWholeColumnUpToALimit) {
   std::vector<std::string> column{"组"};
   for (int row = 0; row < 300; ++row) column.push_back(row < 250 ? "A" : " Ｂ ");

@@ -35,6 +35,8 @@ WorkFile Sample() {
   work.focus = "Text30(1)";
   work.planning = WorkPlanning{3, true, 1, {{"alpha", "0.05"}, {"p1", "0.3"}}, {"p1"}, "取自预试验数据"};
   work.recoveryOf = "/home/医生/数据.kelvasta";
+  work.names[0] = {{"group1", "治疗组"}, {"unit", "mmHg"}};
+  work.names[7] = {{"grade1", "<b>&amp;\"x\"</b>"}};
   return work;
 }
 
@@ -131,8 +133,21 @@ INSTANTIATE_TEST_SUITE_P(
                     WorkError::Damaged, "控制"},
         HostileCase{"TrailingGarbage", kHead + kLists + "} {}", WorkError::Damaged, "多余"},
         HostileCase{"MissingComma", kHead + kLists + R"( "cells": {}})", WorkError::Damaged, "逗号"},
+        HostileCase{"NamesOfAnUnknownTest", kHead + kLists + R"(, "names": {"8": {}}})", WorkError::Damaged, "8"},
+        HostileCase{"NamesTwiceForATest", kHead + kLists + R"(, "names": {"1": {}, "1": {}}})", WorkError::Damaged,
+                    "重复"},
+        HostileCase{"NameAsNumber", kHead + kLists + R"(, "names": {"0": {"group1": 1}}})", WorkError::Damaged, "文字"},
+        HostileCase{"NameTooLong", kHead + kLists + R"(, "names": {"0": {"group1": ")" + std::string(1025, 'x') + R"("}}})",
+                    WorkError::Damaged, "过长"},
         HostileCase{"HugeNumber", R"({"format": "kelvasta-work", "version": 1e999})", WorkError::Damaged, "范围"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+TEST(WorkFileJson, WorkWithoutNamesIsWrittenWithoutTheMember) {
+  WorkFile work = Sample();
+  work.names = {};
+  EXPECT_EQ(SerializeWorkFile(work).find("\"names\""), std::string::npos);
+  EXPECT_NE(SerializeWorkFile(Sample()).find("\"names\": {\n  \"0\": {"), std::string::npos);
+}
 
 TEST(WorkFileJson, UnknownMembersAreSkipped) {
   const WorkReadResult read = ParseWorkFile(kHead + kLists + R"(, "later": {"a": [1, {"b": null}]}})");
