@@ -376,5 +376,14 @@ std::optional<double> WrittenNumber(const std::string& text) {
   return std::nullopt;
 }
 
+std::size_t WrittenRows(const std::vector<std::vector<std::string>>& columns) {
+  std::size_t rows = 0;
+  for (const std::vector<std::string>& column : columns) {
+    std::size_t last = column.size();
+    while (last > rows && column[last - 1].empty()) --last;
+    rows = std::max(rows, last);
+  }
+  return rows;
+}
 
 }  // namespace kelvasta

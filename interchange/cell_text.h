@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvasta {
 
@@ -11,6 +12,10 @@ namespace kelvasta {
 // decimal Currency accepts ("12.5", " 7 ", "-3e2"), or the general text of a
 // double beyond Currency's range ("1E+15"); nullopt for any other text.
 std::optional<double> WrittenNumber(const std::string& text);
+
+// The rows a writer writes: up to the last non-empty text of any column
+// (the empty items that pad the lists after it write nothing).
+std::size_t WrittenRows(const std::vector<std::vector<std::string>>& columns);
 
 // The text a numeric cell shows: DoubleToText (up to 15 significant digits).
 std::string NumberCellText(double value);

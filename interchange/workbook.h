@@ -155,8 +155,10 @@ WorkbookError WriteWorkbookXls(const std::string& path,
                                const std::vector<std::vector<std::string>>& columns);
 
 // Writes an .xlsx workbook (Office Open XML) of one sheet laid out as
-// WriteWorkbookXls does, through libxlsxwriter in its constant-memory mode:
-// plain numbers as numbers, other texts as text cut at 32,767 characters.
+// WriteWorkbookXls does, streamed row by row (memory does not grow with the
+// rows): plain numbers as numbers, in the shortest text that reads back as
+// the same double, other texts as inline text cut at 32,767 characters
+// (characters XML cannot hold escaped as Excel escapes them).
 // More than 1,048,576 rows up to the last non-empty text gives
 // TooManyRowsForXlsx before anything is written. Written and replaced
 // atomically like WriteWorkbookXls, with the same errors.

@@ -10,7 +10,7 @@ packages=(
   libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei qt6-translations-l10n
   xvfb xauth imagemagick
-  libzip-dev libgsf-1-dev libfreexl-dev libxlsxwriter-dev zip
+  libzip-dev libgsf-1-dev libfreexl-dev zlib1g-dev zip
   python3-openpyxl python3-xlrd python3-xlsxwriter
   clang-14 libclang-rt-14-dev
 )

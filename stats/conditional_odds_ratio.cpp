@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include <boost/math/quadrature/gauss.hpp>
 #include <boost/math/tools/roots.hpp>
 
 #include "stats/fisher_exact.h"
@@ -18,107 +19,122 @@ struct Noncentral {
   double mean, logUpper, logLower;
 };
 
-// Sums term by term over the whole numbers of a window around a, the
-// central weights walked once.
-class DirectLaw {
+// The noncentral law of X − a as weighted points u: exp(logWeight + φu),
+// φ = θ − tilt, summed over them is its total, over the points of `lower`
+// and `middle` P(X ≤ a), over `middle` and `upper` P(X ≥ a). The weights
+// carry the tilt, a θ near the answers, so that they stay small numbers
+// whatever the odds ratio. Both ways of building the law give fixed points,
+// so that each θ of the root searches costs one exp per point and no
+// evaluation of the central law.
+class PointLaw {
  public:
-  DirectLaw(const Hypergeometric& law, double from, double to, double a) : from_(from), a_(a) {
-    logWeights_.reserve(static_cast<std::size_t>(to - from) + 1);
+  // Term by term: the whole numbers from..to, each with its weight.
+  static PointLaw Terms(const Hypergeometric& law, double from, double to, double a, double tilt) {
+    PointLaw out;
+    out.tilt_ = tilt;
     double logWeight = 0;
     for (double x = from; x <= to; ++x) {
-      logWeights_.push_back(logWeight);
-      logWeight += law.LogRatioUp(x);
+      (x < a ? out.lower_ : x == a ? out.middle_ : out.upper_).push_back({x - a, logWeight});
+      logWeight += law.LogRatioUp(x) + tilt;
     }
+    return out;
   }
 
-  Noncentral At(double theta) const {
-    const auto term = [&](std::size_t i) { return logWeights_[i] + theta * (from_ + double(i) - a_); };
-    const auto split = static_cast<std::size_t>(a_ - from_);  // index of a
-    double top = -HUGE_VAL, topUpper = -HUGE_VAL, topLower = -HUGE_VAL;
-    for (std::size_t i = 0; i < logWeights_.size(); ++i) {
-      const double t = term(i);
-      top = std::max(top, t);
-      if (i >= split) topUpper = std::max(topUpper, t);
-      if (i <= split) topLower = std::max(topLower, t);
-    }
-    double total = 0, moment = 0, upper = 0, lower = 0;
-    for (std::size_t i = 0; i < logWeights_.size(); ++i) {
-      const double t = term(i), w = std::exp(t - top);
-      total += w;
-      moment += w * (double(i) - double(split));
-      if (i >= split) upper += std::exp(t - topUpper);
-      if (i <= split) lower += std::exp(t - topLower);
-    }
-    return {a_ + moment / total, std::log(upper) + topUpper - top - std::log(total),
-            std::log(lower) + topLower - top - std::log(total)};
-  }
-
- private:
-  std::vector<double> logWeights_;
-  double from_, a_;
-};
-
-constexpr double kNegligible = 60;
-
-// The same sums as integrals of the smooth law (see SmoothSum), for tables
-// so large that every noncentral law near the answers is hundreds wide.
-class SmoothLaw {
- public:
-  // `scale`: about the width of the noncentral laws near the answers.
-  SmoothLaw(const Hypergeometric& law, double a, double scale) : law_(law), a_(a), scale_(scale) {}
-
-  Noncentral At(double theta) const {
-    const auto logWeight = [&](long double x) { return static_cast<double>(law_.LogRelative(x) + theta * (x - a_)); };
-    const auto slope = [&](long double x) { return law_.LogSlope(x) + theta; };
-    const double peak = Peak(slope);
-    const double top = logWeight(peak);
-    const double from = Reach(logWeight, peak, -1, top), to = Reach(logWeight, peak, 1, top);
-    const auto sum = [&](double x1, double x2, double ref, bool moment) {
-      return SmoothSum([&](long double x) { return logWeight(x) - ref + (moment ? static_cast<double>(std::log(x)) : 0); },
-                       [&](long double x) { return slope(x) + (moment ? static_cast<double>(1 / x) : 0); }, x1, x2,
-                       scale_);
+  // Integrals of the smooth law (lnΓ of real arguments) from from − ½ to
+  // to + ½ by Gauss–Legendre panels `width` wide, split at a ± ½. Their
+  // midpoint sums over the whole numbers equal the integrals up to terms of
+  // order exp(−2π²width²) (the law being about `width` wide), and a tail's
+  // sum is its integral with the Euler–Maclaurin terms of the split point.
+  // Every cell must stay well above zero over the window.
+  static PointLaw Smooth(const Hypergeometric& law, double from, double to, double a, double width) {
+    PointLaw out;
+    out.smooth_ = true;
+    out.tilt_ = static_cast<double>(law.LogCrossRatio(a));
+    const auto panels = [&](std::vector<Point>& points, double left, double right, double step) {
+      for (double start = left; start < right; start += step) {
+        const double end = std::min(right, start + step), half = (end - start) / 2;
+        for (std::size_t k = 0; k < Rule::abscissa().size(); ++k) {
+          for (const double side : {-1.0, 1.0}) {
+            const double u = start + half * (1 + side * Rule::abscissa()[k]);
+            points.push_back({u, law.TiltedLogRatio(a, u) + std::log(half * Rule::weights()[k])});
+          }
+        }
+      }
     };
-    const double total = sum(from, to, top, false);
-    // Each tail scaled by its own largest term: one beyond the peak may be
-    // far below the smallest double relative to the total.
-    const double upperRef = a_ > peak ? logWeight(a_) : top, lowerRef = a_ < peak ? logWeight(a_) : top;
-    const double upper = sum(a_, a_ > peak ? Reach(logWeight, a_, 1, upperRef) : to, upperRef, false);
-    const double lower = sum(a_ < peak ? Reach(logWeight, a_, -1, lowerRef) : from, a_, lowerRef, false);
-    return {sum(from, to, top, true) / total, std::log(upper) + upperRef - top - std::log(total),
-            std::log(lower) + lowerRef - top - std::log(total)};
+    panels(out.lower_, from - a - 0.5, -0.5, width);
+    panels(out.middle_, -0.5, 0.5, 1);
+    panels(out.upper_, 0.5, to - a + 0.5, width);
+    out.below_ = out.EdgeAt(law, a, -0.5);
+    out.above_ = out.EdgeAt(law, a, 0.5);
+    return out;
+  }
+
+  Noncentral At(double theta) const {
+    const double phi = theta - tilt_;
+    const Partial lower = Sum(lower_, phi), middle = Sum(middle_, phi), upper = Sum(upper_, phi);
+    const double top = std::max({lower.top, middle.top, upper.top});
+    const auto scaled = [top](const Partial& p, double value) { return value * std::exp(p.top - top); };
+    const double total = scaled(lower, lower.sum) + scaled(middle, middle.sum) + scaled(upper, upper.sum);
+    const double moment = scaled(lower, lower.moment) + scaled(middle, middle.moment) + scaled(upper, upper.moment);
+    // Each tail scaled by its own largest point: one far beyond the peak
+    // may be below the smallest double relative to the total.
+    const auto logTail = [&](const Partial& outer, const Edge& edge, double side) {
+      const double ref = std::max(outer.top, middle.top);
+      double tail = outer.sum * std::exp(outer.top - ref) + middle.sum * std::exp(middle.top - ref);
+      if (smooth_) tail += Correction(edge, phi, side, ref);
+      // A law so far off that its tail is not smooth on the counts' scale
+      // only steers the search: its tail is then negligible.
+      return tail > 0 ? std::log(tail) + ref - top - std::log(total) : -kFarTail;
+    };
+    return {moment / total, logTail(upper, below_, 1), logTail(lower, above_, -1)};
   }
 
  private:
-  // Where the slope (falling in x) crosses 0, by bisection over the support.
-  template <typename Slope>
-  double Peak(Slope slope) const {
-    double low = law_.lo(), high = law_.hi();
-    if (slope(low) <= 0) return low;
-    if (slope(high) >= 0) return high;
-    for (int i = 0; i < 200 && high - low > 0.5; ++i) {
-      const double middle = (low + high) / 2;
-      (slope(middle) > 0 ? low : high) = middle;
-    }
-    return std::round((low + high) / 2);
+  using Rule = boost::math::quadrature::gauss<double, 16>;
+  static constexpr double kFarTail = 1e6;
+
+  struct Point {
+    double u, logWeight;
+  };
+  struct Partial {
+    double top = -HUGE_VAL, sum = 0, moment = 0;
+  };
+  // The tilted log density and its first three derivatives where a tail
+  // starts, half a count from a: its Euler–Maclaurin terms.
+  struct Edge {
+    double logDensity = 0, slope = 0, curvature = 0, third = 0;
+  };
+
+  Edge EdgeAt(const Hypergeometric& law, double a, double u) const {
+    const Hypergeometric::Derivatives d = law.LogDerivatives(static_cast<long double>(a) + u);
+    return {law.TiltedLogRatio(a, u), d.first + tilt_, d.second, d.third};
   }
 
-  template <typename LogWeight>
-  double Reach(LogWeight logWeight, double x, double direction, double level) const {
-    // No further than 64 scales: the laws near the answers are about one
-    // scale wide, and a weight that has not fallen by then is a law far
-    // from them, whose sums only steer the search for a root.
-    const double start = x;
-    double step = std::max(1.0, scale_);
-    for (;;) {
-      const double next = std::clamp(x + direction * step, law_.lo(), law_.hi());
-      if (next == x || !(logWeight(next) >= level - kNegligible) || std::fabs(next - start) >= 64 * scale_) return next;
-      x = next;
-      step *= 2;
-    }
+  // Σ over the tail's whole numbers less its integral, relative to exp(ref):
+  // f'/24 − 7f'''/5760 at a − ½ for the upper tail (side 1), the negatives
+  // at a + ½ for the lower one, f = exp(tilted log density + φu).
+  static double Correction(const Edge& edge, double phi, double side, double ref) {
+    const double g1 = edge.slope + phi;
+    const double g3 = edge.third + 3 * g1 * edge.curvature + g1 * g1 * g1;
+    const double f = std::exp(edge.logDensity - phi * side / 2 - ref);
+    return side * f * (g1 / 24 - 7 * g3 / 5760);
   }
 
-  const Hypergeometric& law_;
-  double a_, scale_;
+  static Partial Sum(const std::vector<Point>& points, double phi) {
+    Partial p;
+    for (const Point& point : points) p.top = std::max(p.top, point.logWeight + phi * point.u);
+    for (const Point& point : points) {
+      const double w = std::exp(point.logWeight + phi * point.u - p.top);
+      p.sum += w;
+      p.moment += w * point.u;
+    }
+    return p;
+  }
+
+  std::vector<Point> lower_, middle_, upper_;
+  Edge below_, above_;
+  double tilt_ = 0;
+  bool smooth_ = false;
 };
 
 // The θ at which f(θ) − target changes sign, f increasing in θ; brackets
@@ -148,17 +164,17 @@ std::optional<double> Psi(std::optional<double> theta) {
   return std::isfinite(psi) ? std::optional(psi) : std::nullopt;
 }
 
-// `width`: the first half-width of the brackets in θ. The smooth law holds
-// only near the answers, so its search starts within a few of their widths.
-template <typename Law>
-ConditionalOddsRatio Solve(const Law& law, double a, double lo, double hi, double theta0, double width) {
+// `width`: the first half-width of the brackets in θ, a few of the answers'
+// widths, so that the search starts where the laws are near the window's
+// middle.
+ConditionalOddsRatio Solve(const PointLaw& law, double lo, double hi, double a, double theta0, double width) {
   const double kLogAlpha = std::log(0.025);
   ConditionalOddsRatio out;
   if (a == lo) {
     out.estimate = 0;
     out.ci_low = 0;
   } else {
-    out.estimate = Psi(SolveTheta([&](double t) { return law.At(t).mean; }, a, theta0, width));
+    out.estimate = Psi(SolveTheta([&](double t) { return law.At(t).mean; }, 0, theta0, width));
     out.ci_low = Psi(SolveTheta([&](double t) { return law.At(t).logUpper; }, kLogAlpha, theta0, width));
   }
   if (a != hi) {
@@ -188,10 +204,16 @@ ConditionalOddsRatio ConditionalOddsRatioOf(std::uint64_t a, std::uint64_t b, st
   const double spread = 1 / std::sqrt(1 / cell(a) + 1 / cell(b) + 1 / cell(c) + 1 / cell(d)) + 1;
   const double from = std::max(law.lo(), std::floor(x - 40 * spread));
   const double to = std::min(law.hi(), std::ceil(x + 40 * spread));
-  if (to - from < static_cast<double>(directTerms)) {
-    return Solve(DirectLaw(law, from, to, x), x, law.lo(), law.hi(), theta0, 1);
+  // Integrals: panels of one width (a whole number, so that the window's
+  // ends fall between counts), over 24 widths each side, past which the
+  // laws near the answers have fallen by e^-250; the cells then stay far
+  // from zero (a cell of m counts has a width below √m).
+  const double width = std::ceil(spread);
+  const double near = x - 24 * width, far = x + 24 * width;
+  if (to - from < static_cast<double>(directTerms) || near - 2 * width < law.lo() || far + 2 * width > law.hi()) {
+    return Solve(PointLaw::Terms(law, from, to, x, theta0), law.lo(), law.hi(), x, theta0, 1);
   }
-  return Solve(SmoothLaw(law, x, spread), x, law.lo(), law.hi(), theta0, 4 / spread);
+  return Solve(PointLaw::Smooth(law, near, far, x, width), law.lo(), law.hi(), x, theta0, 4 / spread);
 }
 
 }  // namespace kelvasta

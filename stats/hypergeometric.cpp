@@ -77,6 +77,42 @@ double Hypergeometric::LogSlope(long double x) const {
   return static_cast<double>(std::log(((r1_ - x + 0.5L) * (c1_ - x + 0.5L)) / ((x + 0.5L) * (r2_ - c1_ + x + 0.5L))));
 }
 
+double Hypergeometric::TiltedLogRatio(double a, long double u) const {
+  // With the cell y at a moving by δ (±u) to z = y + δ:
+  // lnΓ(z + 1) − lnΓ(y + 1) = δ ln y + D(z, y) + ½ ln(z/y) + R(z) − R(y);
+  // the δ ln y terms of the four cells add up to −u·LogCrossRatio(a).
+  const long double cells[] = {a, r1_ - a, c1_ - a, r2_ - c1_ + a};
+  const long double signs[] = {1, -1, -1, 1};
+  long double sum = 0;
+  for (int i = 0; i < 4; ++i) {
+    const long double y = cells[i], delta = signs[i] * u, z = y + delta;
+    sum += Deviance(z, y) + std::log1p(delta / y) / 2 + StirlingRemainder(z) - StirlingRemainder(y);
+  }
+  return static_cast<double>(-sum);
+}
+
+long double Hypergeometric::LogCrossRatio(double a) const {
+  const long double b = r1_ - a, c = c1_ - a, d = r2_ - c1_ + a;
+  return std::log(static_cast<long double>(a)) + std::log(d) - std::log(b) - std::log(c);
+}
+
+Hypergeometric::Derivatives Hypergeometric::LogDerivatives(long double x) const {
+  // LogRelative is −lnΓ(y + 1) summed over the cells y = x, r1 − x, c1 − x,
+  // r2 − c1 + x; with h = y + ½: ψ(y + 1) ≈ ln h + 1/(24h²) − 7/(960h⁴),
+  // ψ'(y + 1) ≈ 1/h − 1/(12h³), ψ''(y + 1) ≈ −1/h² + 1/(4h⁴).
+  const long double rising[] = {r1_ - x + 0.5L, c1_ - x + 0.5L}, falling[] = {x + 0.5L, r2_ - c1_ + x + 0.5L};
+  long double first = std::log((rising[0] * rising[1]) / (falling[0] * falling[1])), second = 0, third = 0;
+  const auto add = [&](long double h, long double sign) {
+    const long double h2 = h * h;
+    first += sign * (1 / (24 * h2) - 7 / (960 * h2 * h2));
+    second -= 1 / h - 1 / (12 * h2 * h);
+    third += sign * (-1 / h2 + 1 / (4 * h2 * h2));
+  };
+  for (const long double h : rising) add(h, 1);
+  for (const long double h : falling) add(h, -1);
+  return {static_cast<double>(first), static_cast<double>(second), static_cast<double>(third)};
+}
+
 // Bounds the work of a range far wider than the weight (a law far from the
 // one asked about); such a sum only steers a search.
 constexpr double kMaxPanels = 256;

@@ -26,6 +26,22 @@ class Hypergeometric {
   double LogRelative(long double x) const;
   // The slope of LogRelative at x, to ~1/x² relatively.
   double LogSlope(long double x) const;
+  // For the tables near one with top-left count a whose four cells are all
+  // hundreds or more: log[p(a + u)/p(a)] + u·LogCrossRatio(a), for real u
+  // that leaves every cell positive. Formed about the table's own cells
+  // (Loader's deviances of each cell against its count at a), so that it
+  // keeps ~1e-15 absolute however far a lies from the mode, where the
+  // mode-centred LogRelative cancels large terms.
+  double TiltedLogRatio(double a, long double u) const;
+  // ln(a·d/(b·c)) of that table.
+  long double LogCrossRatio(double a) const;
+  // The first three derivatives of LogRelative at x, from the asymptotic
+  // series of the digamma function and its derivatives (to ~1/x⁴ of each
+  // cell's term), for cells of hundreds or more.
+  struct Derivatives {
+    double first, second, third;
+  };
+  Derivatives LogDerivatives(long double x) const;
 
  private:
   long double LogDensity(long double x) const;

@@ -84,6 +84,26 @@ std::vector<std::byte> BuildZip(const ZipEntries& entries, const std::string& pa
   return bytes;
 }
 
+ZipEntries ReadZip(const std::string& path) {
+  ZipEntries entries;
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+  if (archive == nullptr) return entries;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+    const auto index = static_cast<zip_uint64_t>(i);
+    zip_stat_t stat;
+    zip_file_t* file = zip_stat_index(archive, index, 0, &stat) == 0 ? zip_fopen_index(archive, index, 0) : nullptr;
+    if (file == nullptr) break;
+    std::string data(stat.size, '\0');
+    const zip_int64_t read = zip_fread(file, data.data(), data.size());
+    zip_fclose(file);
+    if (read != static_cast<zip_int64_t>(data.size())) break;
+    entries.emplace_back(stat.name, std::move(data));
+  }
+  zip_discard(archive);
+  return entries;
+}
+
 ZipEntries MinimalXlsx(const std::string& sheetData, const std::string& sharedStrings,
                        const std::string& sheetTarget) {
   const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";

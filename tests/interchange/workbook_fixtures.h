@@ -35,6 +35,10 @@ using ZipEntries = std::vector<std::pair<std::string, std::string>>;
 // is encrypted with AES-256.
 std::vector<std::byte> BuildZip(const ZipEntries& entries, const std::string& password = "");
 
+// Every entry of the zip at `path`, in the archive's order, read with
+// libzip checking the archive's consistency; as far as it reads.
+ZipEntries ReadZip(const std::string& path);
+
 // The parts of a minimal workbook with one worksheet whose <sheetData> body
 // is `sheetData`: content types, package and workbook relationships (the
 // worksheet target as given, relative or absolute) and, when `sharedStrings`

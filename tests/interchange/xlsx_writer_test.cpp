@@ -102,6 +102,57 @@ TEST(XlsxWriter, OverlongTextIsCutAtExcelsLimit) {
   EXPECT_EQ(ReadFirstWorksheet(path, 1, 10).sheet.columns[0][0], std::string(32767, 'x'));
 }
 
+// Texts XML cannot hold as they are, read back by our reader (which decodes
+// Excel's "_xHHHH_" escapes as Excel does).
+TEST(XlsxWriter, TextsXmlCannotHoldComeBackUnchanged) {
+  struct Case {
+    const char* name;
+    std::string text, expected;
+  };
+  const std::vector<Case> cases{
+      {"markup", "a&b<c>d]]>", "a&b<c>d]]>"},
+      {"carriage return (a parser makes a bare one a line feed)", "two\r\nlines\r", "two\r\nlines\r"},
+      {"controls", std::string("x\x01\x1F\x00y", 5), std::string("x\x01\x1F\x00y", 5)},
+      {"a text that reads like an escape", "_x0041_ and _x00e9_", "_x0041_ and _x00e9_"},
+      {"U+FFFE and U+FFFF", "\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xBF\xBE\xEF\xBF\xBF"},
+      {"blanks at the ends", "\t lead and trail \n", "\t lead and trail \n"},
+      {"beyond the BMP", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+      {"bytes that are not UTF-8 become U+FFFD", "bad\xFF\xC0\x80" "end", "bad\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" "end"},
+  };
+  TempDir dir;
+  const std::string path = dir.File("texts.xlsx");
+  Columns columns(1);
+  for (const Case& c : cases) columns[0].push_back(c.text);
+  ASSERT_EQ(WriteWorkbookXlsx(path, columns), WorkbookError::None);
+  const ReadResult read = ReadFirstWorksheet(path, 1, 100);
+  ASSERT_EQ(read.error, WorkbookError::None);
+  ASSERT_EQ(read.sheet.columns[0].size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(read.sheet.columns[0][i], cases[i].expected) << cases[i].name;
+}
+
+// The reader shows 15 digits, so the stored text is checked: the shortest
+// that reads back as the same double (a 16-digit %G would lose the last bit).
+TEST(XlsxWriter, NumbersKeepEveryBitOfTheirDouble) {
+  TempDir dir;
+  const std::string path = dir.File("numbers.xlsx");
+  ASSERT_EQ(WriteWorkbookXlsx(path, {{"0.30000000000000004", "-1.2345678901234567", "1E+15", "12.50"}}),
+            WorkbookError::None);
+  std::string sheet;
+  for (const auto& [name, data] : testing::ReadZip(path))
+    if (name == "xl/worksheets/sheet1.xml") sheet = data;
+  for (const char* stored : {"<v>0.30000000000000004</v>", "<v>-1.2345678901234567</v>", "<v>1e+15</v>", "<v>12.5</v>"})
+    EXPECT_NE(sheet.find(stored), std::string::npos) << stored;
+}
+
+TEST(XlsxWriter, NoValuesGiveAnEmptySheet) {
+  TempDir dir;
+  const std::string path = dir.File("empty.xlsx");
+  ASSERT_EQ(WriteWorkbookXlsx(path, {{"", ""}, {}}), WorkbookError::None);
+  const ReadResult read = ReadFirstWorksheet(path, 2, 10);
+  EXPECT_EQ(read.error, WorkbookError::None);
+  EXPECT_EQ(read.sheet.lastUsedRow, 0);
+}
+
 TEST(CsvWriter, StartsWithAByteOrderMarkAndQuotesAsRfc4180) {
   EXPECT_EQ(BuildWorkbookCsv({{"1", "a,b", ""}, {"张", "", ""}, {"say \"hi\""}}),
             "\xEF\xBB\xBF" "1,张,\"say \"\"hi\"\"\"\r\n\"a,b\",,\r\n");
