@@ -164,13 +164,13 @@ const Example kExamples[] = {
       "plan:正态近似公式（Fleiss）/第1组例数 n1", "plan:连续性校正公式（Fleiss）/第1组例数 n1"}},
 };
 
-// The shown text of the row `spec` of a report's rows: "LABEL", the first
+// The shown text of the row `address` of a report's rows: "LABEL", the first
 // row so labelled, or "HEADING/LABEL", under that heading (a label holding
 // "/" needs its heading). A heading is a row with an empty text.
-QString ReportRow(const QJsonObject& report, const QString& spec) {
-  const qsizetype slash = spec.indexOf(u'/');
-  const QString heading = slash < 0 ? QString() : spec.left(slash);
-  const QString label = spec.mid(slash + 1);
+QString ReportRow(const QJsonObject& report, const QString& address) {
+  const qsizetype slash = address.indexOf(u'/');
+  const QString heading = slash < 0 ? QString() : address.left(slash);
+  const QString label = address.mid(slash + 1);
   QString current;
   for (const QJsonValue& row : report.value(QStringLiteral("rows")).toArray()) {
     const QString rowLabel = row.toArray().at(0).toString();
@@ -181,7 +181,7 @@ QString ReportRow(const QJsonObject& report, const QString& spec) {
       return text;
     }
   }
-  return QStringLiteral("(no row %1)").arg(spec);
+  return QStringLiteral("(no row %1)").arg(address);
 }
 
 // The text behind one printed figure: a control's ("Label5(6)"), a row of
