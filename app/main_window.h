@@ -149,6 +149,8 @@ class MainWindow : public QMainWindow {
   // fonts and icons all scale; the window grows or shrinks with the form,
   // within the screen's available area, and scrolls where it is smaller.
   int Zoom() const { return zoom_; }
+  // Driven by a script: no screen to fit, no questions asked.
+  bool scriptMode() const;
   void SetZoom(int percent);
   // Outside script mode: the zoom and place kept from the last run, else the
   // largest zoom that fits the screen, the window inside its available area.
@@ -208,7 +210,6 @@ class MainWindow : public QMainWindow {
   void nameLists(const HeaderNames& names);
   void placeDetailsPane();
   void applyDetailsShown(bool shown);
-  bool scriptMode() const;
   // The form at the current zoom: every control re-placed, fonts and icons scaled.
   void layOutForm(double from, double to);
   void paintToolIcons();

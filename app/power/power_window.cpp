@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableWidget>
@@ -212,6 +213,7 @@ void PowerWindow::open(int design) {
   selectDesign(design);
   restoring_ = false;
   show();
+  fitOnScreen();
   activateWindow();
 }
 
@@ -407,7 +409,25 @@ void PowerWindow::setZoom(int percent) {
   ScaleFonts(this, factor);
   fitInputs();
   resize(QSize(int(width() * factor), int(height() * factor)));
+  fitOnScreen();
   chart_->draw(report_.chart);  // its fonts follow the plot's own
+}
+
+// Scaled with a large zoom the window would reach past the screen's edge and
+// hide its buttons: it keeps within the free area, its frame included.
+void PowerWindow::fitOnScreen() {
+  const QScreen* screen = main_.screen();
+  if (screen == nullptr || main_.scriptMode()) return;
+  const QRect area = screen->availableGeometry();
+  const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(16, 48);
+  resize(size().boundedTo(area.size() - frame));
+  if (!isVisible()) return;
+  QRect placed = frameGeometry();
+  placed.moveRight(std::min(placed.right(), area.right()));
+  placed.moveBottom(std::min(placed.bottom(), area.bottom()));
+  placed.moveLeft(std::max(placed.left(), area.left()));
+  placed.moveTop(std::max(placed.top(), area.top()));
+  move(placed.topLeft());
 }
 
 }  // namespace kelvasta

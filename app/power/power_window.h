@@ -88,6 +88,7 @@ class PowerWindow : public QWidget {
   void setChecked(QButtonGroup* group, int id);
   void layOutInputs();
   void fitInputs();
+  void fitOnScreen();
   void changed();
   void requestRecompute();
   void recomputeNow();
