@@ -112,6 +112,15 @@ QString SignedTerm(double value) {
   return (value < 0 ? QStringLiteral(" − ") : QStringLiteral(" + ")) + FigureText(std::abs(value));
 }
 
+// One bar of a rate in percent at `x`, with its Wilson interval.
+void AddRateBar(ChartSeries& bars, double x, double events, double total) {
+  const auto [low, high] = WilsonInterval(events, total);
+  bars.x.push_back(x);
+  bars.y.push_back(100 * events / total);
+  bars.low.push_back(100 * low);
+  bars.high.push_back(100 * high);
+}
+
 }  // namespace
 
 std::size_t ChartSeries::count() const {
@@ -347,12 +356,8 @@ ChartModel RatesChart(std::span<const RateGroup> groups, const QString& eventNam
   ChartSeries bars{.type = ChartSeries::Type::Bars, .name = eventName + QStringLiteral("率")};
   for (const RateGroup& g : groups) {
     if (!(g.total > 0) || !std::isfinite(g.total) || !std::isfinite(g.events)) continue;
-    const auto [low, high] = WilsonInterval(g.events, g.total);
     panel.categories.push_back(g.name);
-    bars.x.push_back(double(panel.categories.size()));
-    bars.y.push_back(100 * g.events / g.total);
-    bars.low.push_back(100 * low);
-    bars.high.push_back(100 * high);
+    AddRateBar(bars, double(panel.categories.size()), g.events, g.total);
   }
   panel.series.push_back(std::move(bars));
   panel.note = QStringLiteral("误差线：95%CI（Wilson法）");
@@ -390,11 +395,7 @@ ChartModel GroupedRatesChart(const std::vector<std::vector<double>>& counts, con
     for (std::size_t r = 0; r < counts.size(); ++r) {
       if (!(rowTotals[r] > 0)) continue;
       const double events = c < counts[r].size() ? usable(counts[r][c]) : 0.0;
-      const auto [low, high] = WilsonInterval(events, rowTotals[r]);
-      bars.x.push_back(++slot + offset);
-      bars.y.push_back(100 * events / rowTotals[r]);
-      bars.low.push_back(100 * low);
-      bars.high.push_back(100 * high);
+      AddRateBar(bars, ++slot + offset, events, rowTotals[r]);
     }
     panel.series.push_back(std::move(bars));
   }

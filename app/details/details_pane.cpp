@@ -4,6 +4,7 @@
 #include "app/controls.h"
 #include "app/details/report_export.h"
 #include "app/details/report_rows.h"
+#include "app/details/row_table.h"
 #include "app/test_table.h"
 #include "app/main_window.h"
 #include "app/names/test_names.h"
@@ -221,19 +222,7 @@ void DetailsPane::showRows(const DetailsReport& report) {
   for (std::size_t i = 0; i < report.rows.size(); ++i) {
     const DetailsRow& row = report.rows[i];
     if (i < shownRows_.size() && shownRows_[i] == row && table_->item(int(i), 0) != nullptr) continue;
-    const int r = int(i);
-    auto* label = new QTableWidgetItem(row.label);
-    table_->setItem(r, 0, label);
-    if (row.heading) {
-      label->setFont(headingFont);
-      delete table_->takeItem(r, 1);
-      table_->setSpan(r, 0, 1, 2);
-      continue;
-    }
-    if (table_->columnSpan(r, 0) != 1) table_->setSpan(r, 0, 1, 1);
-    auto* value = new QTableWidgetItem(row.value);
-    value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    table_->setItem(r, 1, value);
+    SetTableRow(*table_, int(i), row, headingFont);
   }
   sentence_->setText(report.sentence);
   sentence_->setVisible(!report.sentence.isEmpty());

@@ -105,9 +105,7 @@ PlanningReport Compute(const PlanningState& state, const QString& source, const 
   report.figures = ListFigures(plan, goal.mode);
   report.rows = Rows(plan, goal);
   report.sentence = Sentence(plan, goal, in, source, k, values.n);
-  report.chart = PowerCurveChart(plan.curve, QStringLiteral("每组例数 n"),
-                                 state.findPower ? values.n : plan.n_per_group.value_or(0),
-                                 state.findPower ? std::nullopt : std::optional<double>(goal.power));
+  report.chart = PowerCurveChart(plan.curve, QStringLiteral("每组例数 n"), state.findPower, values.n, plan.n_per_group.value_or(0), goal.power);
   report.notes = in.notes();
   return report;
 }

@@ -112,9 +112,7 @@ PlanningReport Compute(const PlanningState& state, const QString& source, const 
   report.figures = ListFigures(plan, goal.mode);
   report.rows = TableRows(plan, goal);
   report.sentence = plan.prob_superiority ? Sentence(plan, goal, in, source, values) : QString();
-  report.chart = PowerCurveChart(plan.curve, QStringLiteral("第1组例数 n1"),
-                                 state.findPower ? values.n1 : plan.n1.value_or(0),
-                                 state.findPower ? std::nullopt : std::optional<double>(goal.power));
+  report.chart = PowerCurveChart(plan.curve, QStringLiteral("第1组例数 n1"), state.findPower, values.n1, plan.n1.value_or(0), goal.power);
   report.notes = in.notes();
   return report;
 }

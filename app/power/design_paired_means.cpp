@@ -76,8 +76,7 @@ PlanningReport Compute(const PlanningState& state, const QString& source, const 
   report.figures = ListFigures(plan, goal.mode);
   report.rows = Rows(plan, goal);
   report.sentence = Sentence(plan, goal, in, source, values.n);
-  report.chart = PowerCurveChart(plan.curve, QStringLiteral("对子数 n"), state.findPower ? values.n : plan.n.value_or(0),
-                                 state.findPower ? std::nullopt : std::optional<double>(goal.power));
+  report.chart = PowerCurveChart(plan.curve, QStringLiteral("对子数 n"), state.findPower, values.n, plan.n.value_or(0), goal.power);
   report.notes = in.notes();
   return report;
 }

@@ -85,9 +85,7 @@ PlanningReport Compute(const PlanningState& state, const QString& source, const 
   report.figures = ListFigures(plan, goal.mode);
   report.rows = Rows(plan, goal);
   report.sentence = Sentence(plan, goal, in, source, values.n);
-  const double chosen = state.findPower ? values.n : plan.n.value_or(plan.n_normal.value_or(0));
-  report.chart = PowerCurveChart(plan.curve, kPairs, chosen,
-                                 state.findPower ? std::nullopt : std::optional<double>(goal.power));
+  report.chart = PowerCurveChart(plan.curve, kPairs, state.findPower, values.n, plan.n.value_or(plan.n_normal.value_or(0)), goal.power);
   report.notes = in.notes();
   return report;
 }

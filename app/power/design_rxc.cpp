@@ -163,9 +163,7 @@ PlanningReport Compute(const PlanningState& state, const QString& source, const 
   report.figures = ListFigures(plan, goal.mode);
   report.rows = TableRows(plan, goal);
   report.sentence = plan.rows > 0 ? Sentence(plan, goal, in, source, values.equalShares, values.n) : QString();
-  report.chart = PowerCurveChart(plan.curve, QStringLiteral("总例数 N"),
-                                 state.findPower ? values.n : plan.n_total.value_or(0),
-                                 state.findPower ? std::nullopt : std::optional<double>(goal.power));
+  report.chart = PowerCurveChart(plan.curve, QStringLiteral("总例数 N"), state.findPower, values.n, plan.n_total.value_or(0), goal.power);
   report.notes = in.notes();
   return report;
 }

@@ -103,9 +103,7 @@ PlanningReport Compute(const PlanningState& state, const QString& source, const 
   report.figures = ListFigures(plan, goal.mode);
   report.rows = Rows(plan, goal);
   report.sentence = Sentence(plan, goal, in, source, values);
-  const double chosen = state.findPower ? values.n1 : plan.n1.value_or(0);
-  report.chart = PowerCurveChart(plan.curve, QStringLiteral("第1组例数 n1"), chosen,
-                                 state.findPower ? std::nullopt : std::optional<double>(goal.power));
+  report.chart = PowerCurveChart(plan.curve, QStringLiteral("第1组例数 n1"), state.findPower, values.n1, plan.n1.value_or(0), goal.power);
   report.notes = in.notes();
   return report;
 }

@@ -134,9 +134,7 @@ PlanningReport Compute(const PlanningState& state, const QString& source, const 
   report.rows = Rows(plan, goal);
   report.sentence = Sentence(plan, goal, in, source, values);
   // Beyond Fisher's reach the curve is Fleiss's, marked at its own n1.
-  const double chosen = state.findPower ? values.n1 : plan.n1.value_or(plan.n1_normal.value_or(0));
-  report.chart = PowerCurveChart(plan.curve, kN1, chosen,
-                                 state.findPower ? std::nullopt : std::optional<double>(goal.power));
+  report.chart = PowerCurveChart(plan.curve, kN1, state.findPower, values.n1, plan.n1.value_or(plan.n1_normal.value_or(0)), goal.power);
   report.notes = in.notes();
   return report;
 }

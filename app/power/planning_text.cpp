@@ -157,8 +157,10 @@ QString JoinValues(const QStringList& values) {
 
 QString Count(double n) { return QLocale::c().toString(n, 'f', 0); }
 
-ChartModel PowerCurveChart(const std::vector<PowerPoint>& curve, const QString& xTitle, double chosen,
-                           std::optional<double> target) {
+ChartModel PowerCurveChart(const std::vector<PowerPoint>& curve, const QString& xTitle, bool findPower, double typed,
+                           double found, double targetPower) {
+  const double chosen = findPower ? typed : found;
+  const std::optional<double> target = findPower ? std::nullopt : std::optional<double>(targetPower);
   ChartModel model{.kind = ChartKind::PowerCurve};
   if (curve.empty()) {
     model.message = QStringLiteral("输入设计参数后在此显示检验效能曲线");

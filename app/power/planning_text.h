@@ -64,9 +64,10 @@ QString JoinValues(const QStringList& values);
 // A whole number of cases as the sentence writes it.
 QString Count(double n);
 
-// The power curve: power against `xTitle`, the target as a dashed line (mode
-// "n"), the n found (or typed) marked. No panel when the curve is empty.
-ChartModel PowerCurveChart(const std::vector<PowerPoint>& curve, const QString& xTitle, double chosen,
-                           std::optional<double> target);
+// The power curve: power against `xTitle`, the n marked: the one typed when
+// the power is sought, else the one found, with the target power as a dashed
+// line. No panel when the curve is empty.
+ChartModel PowerCurveChart(const std::vector<PowerPoint>& curve, const QString& xTitle, bool findPower, double typed,
+                           double found, double targetPower);
 
 }  // namespace kelvasta::planning

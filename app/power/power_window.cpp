@@ -2,6 +2,7 @@
 
 #include "app/chart/chart_view.h"
 #include "app/details/figure_text.h"
+#include "app/details/row_table.h"
 #include "app/main_window.h"
 #include "app/zoom/font_scaling.h"
 
@@ -348,22 +349,7 @@ void PowerWindow::display() {
   table_->setRowCount(int(report_.rows.size()));
   QFont headingFont = table_->font();
   headingFont.setBold(true);
-  for (std::size_t i = 0; i < report_.rows.size(); ++i) {
-    const DetailsRow& row = report_.rows[i];
-    const int r = int(i);
-    auto* label = new QTableWidgetItem(row.label);
-    table_->setItem(r, 0, label);
-    if (row.heading) {
-      label->setFont(headingFont);
-      delete table_->takeItem(r, 1);
-      table_->setSpan(r, 0, 1, 2);
-      continue;
-    }
-    if (table_->columnSpan(r, 0) != 1) table_->setSpan(r, 0, 1, 1);
-    auto* value = new QTableWidgetItem(row.value);
-    value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    table_->setItem(r, 1, value);
-  }
+  for (std::size_t i = 0; i < report_.rows.size(); ++i) SetTableRow(*table_, int(i), report_.rows[i], headingFont);
   const QStringList shownNotes = notes();
   notes_->setText(shownNotes.join(QLatin1Char('\n')));
   notes_->setVisible(!shownNotes.isEmpty());

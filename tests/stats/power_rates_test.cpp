@@ -7,6 +7,7 @@
 #include <string>
 
 #include "case_table.h"
+#include "figure_value.h"
 #include "stats/exact_rate_power.h"
 #include "stats/fisher_exact.h"
 
@@ -14,13 +15,7 @@ namespace kelvasta {
 namespace {
 
 using testing::ForEachCase;
-
-std::optional<double> Value(const FigureList& figures, std::string_view key) {
-  for (const Figure& f : figures)
-    if (f.key == key) return f.value;
-  ADD_FAILURE() << "no figure " << key;
-  return std::nullopt;
-}
+using testing::Value;
 
 PlanningGoal Goal(double power, int sides = 2, double alpha = 0.05) {
   return PlanningGoal{PlanningMode::kSampleSize, sides, alpha, power, 0};

@@ -6,19 +6,14 @@
 #include <string>
 
 #include "case_table.h"
+#include "figure_value.h"
 #include "stats/power_anova.h"
 
 namespace kelvasta {
 namespace {
 
 using testing::ForEachCase;
-
-std::optional<double> Value(const FigureList& figures, std::string_view key) {
-  for (const Figure& f : figures)
-    if (f.key == key) return f.value;
-  ADD_FAILURE() << "no figure " << key;
-  return std::nullopt;
-}
+using testing::Value;
 
 PlanningGoal Goal(double power, int sides = 2, double alpha = 0.05, double dropout = 0) {
   return PlanningGoal{PlanningMode::kSampleSize, sides, alpha, power, dropout};
