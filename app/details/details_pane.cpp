@@ -7,7 +7,7 @@
 #include "app/details/row_table.h"
 #include "app/test_table.h"
 #include "app/main_window.h"
-#include "app/names/test_names.h"
+#include "app/details/mean_reports_parts.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,18 +32,10 @@ namespace {
 // The copied pairs' column headings: the groups' names for paired values,
 // the variables' names with their units for a correlation.
 QStringList PairHeadings(const TestNames& names, const QStringList& captions, bool groups) {
-  QStringList headings;
-  for (qsizetype i = 0; i < captions.size(); ++i) {
-    if (groups) {
-      headings.push_back(names(QStringLiteral("group%1").arg(i + 1), captions[i]));
-    } else {
-      const QString key = i == 0 ? QStringLiteral("x") : QStringLiteral("y");
-      headings.push_back(names.hasAny({key, key + QStringLiteral("_unit")})
-                             ? WithUnit(names(key, key.toUpper()), names(key + QStringLiteral("_unit"), QString()))
-                             : captions[i]);
-    }
-  }
-  return headings;
+  if (groups) return mean_reports::MeanNamesOf(names, captions).groups;
+  const mean_reports::VariableNames variables = mean_reports::VariableNamesOf(names);
+  return {variables.x.isEmpty() ? captions.value(0) : variables.x,
+          variables.y.isEmpty() ? captions.value(1) : variables.y};
 }
 // Pairs copied with the results at most.
 constexpr std::size_t kCopiedPairs = 10000;

@@ -30,25 +30,6 @@ QString EquationText(const CorrelationFigures& f) {
            FigureText(std::fabs(*f.slope)));
 }
 
-// The variables as the report names them: "" while unnamed.
-struct VariableNames {
-  QString x, y;  // with their units
-  bool named() const { return !x.isEmpty() || !y.isEmpty(); }
-  // "身高与体重之间", or "两变量之间" while unnamed.
-  QString between() const {
-    if (!named()) return QStringLiteral("两变量之间");
-    return QStringLiteral("%1与%2之间").arg(x.isEmpty() ? QStringLiteral("X") : x, y.isEmpty() ? QStringLiteral("Y") : y);
-  }
-};
-
-VariableNames VariableNamesOf(const TestNames& names) {
-  const auto named = [&names](const QString& key) {
-    if (!names.hasAny({key, key + QStringLiteral("_unit")})) return QString();
-    return WithUnit(names(key, key.toUpper()), names(key + QStringLiteral("_unit"), QString()));
-  };
-  return {named(QStringLiteral("x")), named(QStringLiteral("y"))};
-}
-
 QString CorrelationSentence(const CorrelationFigures& f, const VariableNames& names) {
   if (f.r && f.slope_se && !f.t)
     return QStringLiteral("%1完全直线相关（r = %2），回归方程为 %3。").arg(names.between(), FigureText(f.r), EquationText(f));

@@ -128,6 +128,14 @@ MeanNames MeanNamesOf(const TestNames& names, const QStringList& headings) {
   return shown;
 }
 
+VariableNames VariableNamesOf(const TestNames& names) {
+  const auto named = [&names](const QString& key) {
+    if (!names.hasAny({key, key + QStringLiteral("_unit")})) return QString();
+    return WithUnit(names(key, key.toUpper()), names(key + QStringLiteral("_unit"), QString()));
+  };
+  return {named(QStringLiteral("x")), named(QStringLiteral("y"))};
+}
+
 std::vector<QStringList> SummaryInputs(const ControlArray<QLineEdit>& cells, const MeanNames& names) {
   const QString unit = names.unit.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(names.unit);
   std::vector<QStringList> inputs{

@@ -104,6 +104,19 @@ struct MeanNames {
 };
 MeanNames MeanNamesOf(const TestNames& names, const QStringList& headings);
 
+// The variables as the report names them: "" while unnamed.
+struct VariableNames {
+  QString x, y;  // with their units
+  bool named() const { return !x.isEmpty() || !y.isEmpty(); }
+  // "身高与体重之间", or "两变量之间" while unnamed.
+  QString between() const {
+    if (!named()) return QStringLiteral("两变量之间");
+    return QStringLiteral("%1与%2之间").arg(x.isEmpty() ? QStringLiteral("X") : x, y.isEmpty() ? QStringLiteral("Y") : y);
+  }
+};
+
+VariableNames VariableNamesOf(const TestNames& names);
+
 // The summary grid for copying: "组别 | 例数(n) | 均数 | 标准差", then one row
 // per group with the texts of its three cells (group g at cells 3g to 3g + 2);
 // the unit, when named, follows "均数" and "标准差".
